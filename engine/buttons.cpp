@@ -1,0 +1,133 @@
+// The start button (START, REPEAT TEST, STOP), the test start, the other
+// buttons and the tempo slider.
+#include "engine/window1.h"
+#include "platform/numbers.h"
+#include "platform/ticks.h"
+#include "scoring/resultswin.h"
+#include "settings/helpwin.h"
+#include "settings/optionwin.h"
+#include "shell/module1.h"
+#include "shell/resource_accessors.h"
+
+using namespace Module1;
+using platform::Str;
+using platform::Ticks;
+
+void Window1::BevelButton1_Action()
+{
+    platform::Ref<platform::Picture> face = BevelButton1->Icon();
+    if (face == res::go() || face == res::repeat()) {
+        BevelButton1->setIcon(res::stop());
+        prestarttimer->setEnabled(true);
+        BevelButton3->setEnabled(false);
+        BevelButton3->setIcon(res::resultslight());
+        BevelButton2->setEnabled(false);
+        BevelButton2->setIcon(res::optionslight());
+        Slider1->setEnabled(false);
+        if (optionwin* open = optionwin::existing())
+            open->close();
+        prestarttimer->Reset();
+        resultbox->setVisible(false);
+        BevelButton5->setVisible(false);
+        Canvas1->Refresh();
+    } else if (face == res::stop()) {
+        if (reptest && retestlist->ListCount() >= 1) {
+            BevelButton1->setIcon(res::repeat());
+            BevelButton5->setVisible(true);
+        } else {
+            BevelButton1->setIcon(res::go());
+        }
+        prestarttimer->setEnabled(false);
+        Timer1->setEnabled(false);
+        Slider1->setEnabled(true);
+        if (notelist->ListCount() >= 2)
+            correctnotelist();
+        BevelButton3->setEnabled(true);
+        BevelButton3->setIcon(res::results());
+        BevelButton2->setEnabled(true);
+        BevelButton2->setIcon(res::options());
+        countin = true;
+        Canvas1->Refresh();
+        Canvas2->Refresh();
+        lisplaylabel->setVisible(false);
+        TextField1->setText(QString());
+    }
+}
+
+void Window1::prestarttimer_Action()
+{
+    prestarttimer->setEnabled(false);
+    starttest();
+}
+
+void Window1::starttest()
+{
+    for (int64_t i = 0; i <= 100; ++i)
+        place[i] = -1;
+    notecount = 0;
+    notelist->DeleteAllRows();
+    startofnote = 0;
+    pagenumber = 0;
+    metcount = 0;
+    allnotes = 0;
+    notessofar = 0;
+    notesplayedsofar = 0;
+    nextnote = 0;
+    listening = false;
+    lastnotesounded = 0;
+    refreshcanvas2 = false;
+    refreshrow = 0;
+    newpagecheck = false;
+    lasttesttickspeed = tickspeed;
+    Timer1->setPeriod(10);
+    Timer1->setEnabled(true);
+    res::hi()->Play();
+    startruntime = Ticks();
+    continuoustime = Ticks();
+    lastticktime = 0;
+    newtick = 0;
+    TextField1->setText(QString());
+    TextField1->setFocus(Qt::OtherFocusReason);
+    lastnoteplayed = -1;
+    countin = true;
+    lisplaylabel->setVisible(true);
+    platform::setTextColor(lisplaylabel, 0xFF0000);
+    lisplaylabel->setText(QStringLiteral("COUNT IN"));
+    Canvas2->Refresh();
+    generatebar();
+    Canvas1->Refresh();
+}
+
+void Window1::BevelButton2_Action()
+{
+    optionwin::instance()->ShowModal();
+}
+
+void Window1::BevelButton3_Action()
+{
+    resultswin::instance()->setHeight(static_cast<int>(bars * 30 + 100));
+    resultswin::instance()->setWidth(static_cast<int>(beatsinbar * 240 + 50));
+}
+
+void Window1::BevelButton4_Action()
+{
+    helpwin::instance()->Show();
+}
+
+void Window1::BevelButton5_Action()
+{
+    retest = false;
+    BevelButton1->setIcon(res::go());
+    retestlist->DeleteAllRows();
+}
+
+void Window1::Slider1_Open()
+{
+    Slider1->setValue(static_cast<int>(tickspeed));
+}
+
+void Window1::Slider1_ValueChanged()
+{
+    tickspeed = Slider1->value();
+    tempolabel->setText(Str(3600 / tickspeed) + QStringLiteral(" bpm"));
+}

@@ -1,0 +1,150 @@
+// Hit capture: a key pressed into the key field, or a MIDI Note On read by
+// the test clock, becomes one hit written into the next note row.
+#include "engine/window1.h"
+#include "notation/pitchwalk.h"
+#include "platform/numbers.h"
+#include "platform/ticks.h"
+#include "shell/module1.h"
+#include "shell/velvane.h"
+#include <QKeyEvent>
+
+using namespace Module1;
+using platform::Str;
+using platform::Ticks;
+using platform::TruncToInt32;
+using platform::Val;
+
+namespace {
+
+// A key held down repeats, and a modifier pressed alone is no tap.
+bool isTap(const QKeyEvent& event)
+{
+    if (event.isAutoRepeat())
+        return false;
+    switch (event.key()) {
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_Meta:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+    case Qt::Key_Hyper_L:
+    case Qt::Key_Hyper_R:
+    case Qt::Key_CapsLock:
+    case Qt::Key_NumLock:
+    case Qt::Key_ScrollLock:
+    case Qt::Key_Mode_switch:
+        return false;
+    default:
+        return true;
+    }
+}
+
+} // namespace
+
+void Window1::keyDownEvent(const QKeyEvent& event, bool& consumed)
+{
+    // Keys count only while a test runs: a key after the end of a test must not
+    // write into the note table that was scored.
+    if (!isTap(event) || !Timer1->Enabled()) {
+        consumed = true;
+        return;
+    }
+    consumed = TextField1_KeyDown(event.text());
+}
+
+bool Window1::TextField1_KeyDown(const QString&)
+{
+    if (midiinput)
+        return true;
+    if (!allowplay && listenplay)
+        return true;
+    if (listenplay && countin)
+        return true;
+    if (notesplayedsofar >= notessofar)
+        return true;
+    const int64_t span = ts(60) * beatsinbar;
+    const int64_t e = Ticks() - continuoustime;
+    if (e < span - 40)
+        return false;
+
+    sounds[nextnote]->Play();
+    notesplayedsofar += 1;
+    lastnoteplayed = nextnote;
+    choosenextnote(notesplayedsofar, false);
+    recordHit(e - span);
+    if (allnotes <= notelist->ListCount() - 1)
+        notelist->setCell(allnotes, 3, Str(lastnoteplayed));
+    allnotes += 1;
+    notecount += 1;
+    Canvas2->Refresh();
+    return true;
+}
+
+void Window1::midihits()
+{
+    if (!s)
+        return;
+    if (s->DeviceID() < 0)
+        s->OpenInput(0, 100);
+    platform::PortMidiEventMBS event;
+    // Poll is 0 on a closed stream or an error, so the loop ends; the bound is
+    // a second guard against a stream that keeps reporting events.
+    for (int guard = 0; guard < 1000 && s->Poll() != 0; ++guard) {
+        if (s->Read(event) != 1)
+            continue;
+        if (event.Status() != 144 || event.Data2() == 0)
+            continue;
+        if (!(notesplayedsofar < notessofar))
+            continue;
+        const int64_t span = ts(60) * beatsinbar;
+        const int64_t e = Ticks() - continuoustime;
+        if ((listenplay && !allowplay) || e < span - 40)
+            continue;
+        if (playmidinotes) {
+            sounds[nextnote]->Play();
+            lastnoteplayed = nextnote;
+            choosenextnote(notesplayedsofar, true);
+        }
+        notesplayedsofar += 1;
+        recordHit(e - span);
+        allnotes += 1;
+        notecount += 1;
+        Canvas2->Refresh();
+    }
+}
+
+void Window1::recordHit(int64_t hitTime)
+{
+    if (allnotes > notelist->ListCount() - 1)
+        return;
+    const double onset = Val(notelist->Cell(allnotes, 0));
+    const int32_t span32 = TruncToInt32(static_cast<double>(ts(60) * beatsinbar));
+    int64_t position;
+    if (span32 != 0 && TruncToInt32(onset) % span32 == 0 && onset > static_cast<double>(hitTime))
+        position = 0; // an early hit on a note that starts a bar
+    else
+        position = tempoplace(Ticks() - startruntime);
+    // More hits in one bar than the strip holds are still recorded; only their
+    // dots are dropped.
+    if (notecount >= 0 && notecount <= 100)
+        place[notecount] = position;
+    notelist->setCell(allnotes, 1, Str(hitTime));
+}
+
+void Window1::choosenextnote(int64_t n, bool midi)
+{
+    const int64_t N = notessofar;
+    if (pagenumber == bars - 1 && n > N - 4) {
+        if (n == N - 3)
+            nextnote = midi ? 1 : 2;
+        if (n == N - 2)
+            nextnote = midi ? 0 : 1;
+        if (n == N - 1)
+            nextnote = 0;
+        return;
+    }
+    if (std::optional<int64_t> p = pitchwalk::next(lastnoteplayed, randomizer()))
+        nextnote = *p;
+}

@@ -1,0 +1,51 @@
+// The replay clock: plays the recorded hits of the last test back at the
+// current tempo, with the metronome, until the first row without a hit.
+#include "engine/window1.h"
+#include "platform/numbers.h"
+#include "platform/ticks.h"
+#include "shell/module1.h"
+#include "shell/resource_accessors.h"
+
+using namespace Module1;
+using platform::Ticks;
+using platform::TruncToInt64;
+using platform::Val;
+
+void Window1::replaytimer_Action()
+{
+    auto stopReplay = [this] {
+        replaytimer->setEnabled(false);
+        Slider1->setEnabled(true);
+    };
+    try {
+        const int64_t rows = notelist->ListCount();
+        if (lastnotesounded < 0 || lastnotesounded > rows - 1 || notelist->Cell(lastnotesounded, 1).isEmpty()) {
+            stopReplay();
+            return;
+        }
+        const int64_t due = replayts(TruncToInt64(Val(notelist->Cell(lastnotesounded, 1))));
+        if (due <= Ticks() - continuoustime) {
+            sounds[TruncToInt64(Val(notelist->Cell(lastnotesounded, 3)))]->Play();
+            lastnotesounded += 1;
+        }
+        newtick = (Ticks() - startruntime) - lastticktime;
+        if (replaymetts(60) * beatsinbar - 1 < Ticks() - startruntime)
+            countin = false;
+        if (replaymetts(60) <= newtick) {
+            lastticktime = Ticks() - startruntime;
+            if (metcount != beatsinbar - 1)
+                res::low()->Play();
+            metcount += 1;
+            if (metcount == beatsinbar) {
+                startruntime = Ticks();
+                lastticktime = Ticks() - startruntime;
+                res::hi()->Play();
+                metcount = 0;
+            }
+        }
+        if (lastnotesounded == rows)
+            stopReplay();
+    } catch (...) {
+        // A failed pass is dropped silently; the replay goes on.
+    }
+}

@@ -1,0 +1,158 @@
+#pragma once
+// The test screen, the program's main window: its controls, the per-test
+// state, and the handlers and methods that run a test on it.
+#include "platform/controls.h"
+#include "platform/graphics.h"
+#include "platform/ref.h"
+#include <QGroupBox>
+#include <QLabel>
+#include <QMainWindow>
+#include <QSlider>
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+class QAction;
+class QKeyEvent;
+
+class Window1 : public QMainWindow {
+    Q_OBJECT
+public:
+    // The shared instance: created, laid out and opened on the first call.
+    static Window1* instance();
+    // The shared instance if one exists (nullptr otherwise).
+    static Window1* existing();
+
+    // Builds the window's controls and runs its open handler. The first window
+    // made becomes the shared instance.
+    Window1();
+    ~Window1() override;
+
+    // ---- Per-test state ---------------------------------------------------
+    platform::BoundedArray<int64_t, 101> place; // hit-strip positions, -1 = empty
+    int64_t notecount = 0;
+    int64_t newtick = 0;
+    int64_t lastticktime = 0;
+    bool newpagecheck = false;
+    int64_t beatsinbar = 4;
+    int64_t pagenumber = 0;
+    int64_t startofnote = 0;
+    int64_t continuoustime = 0;
+    int64_t notesinbar = 0;
+    int64_t notessofar = 0;
+    int64_t bars = 4;
+    int64_t notesplayedsofar = 0;
+    int64_t nextnote = 0;
+    bool listening = false;
+    bool listenplay = true;
+    bool allowplay = true;
+    int64_t lastnotesounded = 0;
+    bool refreshcanvas2 = false;
+    int64_t refreshrow = 0;
+
+    // Drawing state of the current bar: group index and left edge of each picture.
+    std::vector<int64_t> bargroups;
+    std::vector<int64_t> barleft;
+
+    // ---- Controls ---------------------------------------------------------
+    platform::Timer* Timer1 = nullptr;         // the test clock
+    platform::Canvas* Canvas1 = nullptr;       // the notation canvas
+    platform::TextField* TextField1 = nullptr; // the key field
+    platform::Canvas* Canvas2 = nullptr;       // the hit strip
+    platform::Listbox* notelist = nullptr;     // the note table
+    platform::Timer* prestarttimer = nullptr;  // the pre-start wait
+    QLabel* lisplaylabel = nullptr;            // the caption
+    platform::BevelButton* BevelButton1 = nullptr; // start
+    platform::BevelButton* BevelButton2 = nullptr; // options
+    platform::BevelButton* BevelButton3 = nullptr; // results
+    QGroupBox* resultbox = nullptr;
+    QLabel* perfect = nullptr;
+    // The result label named "close"; the trailing underscore keeps it apart
+    // from QWidget::close().
+    QLabel* close_ = nullptr;
+    QLabel* whoops = nullptr;
+    QLabel* summary = nullptr;
+    QLabel* summary2 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* tacclabel = nullptr;
+    QLabel* ttestslabel = nullptr;
+    QLabel* thitslabel = nullptr;
+    QLabel* tnearlabel = nullptr;
+    QLabel* tmisslabel = nullptr;
+    QLabel* tnoteslabel = nullptr;
+    platform::BevelButton* BevelButton4 = nullptr; // help
+    QSlider* Slider1 = nullptr;                    // tempo
+    QLabel* tmisslabel1 = nullptr;                 // "SET TEMPO"
+    QLabel* tempolabel = nullptr;
+    platform::Listbox* retestlist = nullptr;       // the repeat list
+    platform::BevelButton* BevelButton5 = nullptr; // new test
+    platform::Timer* replaytimer = nullptr;        // the replay clock
+
+    // ---- Event handlers ---------------------------------------------------
+    void Timer1_Action();
+    void Canvas1_Paint(platform::Graphics& g);
+    bool TextField1_KeyDown(const QString& key);
+    void Canvas2_Paint(platform::Graphics& g);
+    bool notelist_CellClick(int64_t row, int64_t column, int x, int y);
+    void prestarttimer_Action();
+    void BevelButton1_Action();
+    void BevelButton2_Action();
+    void BevelButton3_Action();
+    void BevelButton4_Action();
+    void BevelButton5_Action();
+    void Slider1_Open();
+    void Slider1_ValueChanged();
+    void replaytimer_Action();
+
+    void Event_Open();
+    void Event_Close();
+
+    // ---- Methods ----------------------------------------------------------
+    void correctnotelist();
+    void starttest();
+    QString createnote(int64_t previous);
+    void showresults();
+    void loaddata();
+    void savedata();
+    QString decpw(const QString& line);
+    QString encpw(const QString& value);
+    int64_t ts(int64_t beatUnits);
+    int64_t tempoplace(int64_t ticks);
+    void setrepeat();
+    int64_t replayts(int64_t ticks);
+    int64_t replaymetts(int64_t beatUnits);
+    void generatebar();
+    void expandgroup(int64_t group, bool lastBeat, int64_t& previousPitch);
+
+    // The first step of every test-clock pass while MIDI is the input method.
+    void midihits();
+
+    // Menu items, looked up by name in the window's menu bar.
+    QAction* FileMenu();
+    QAction* FileQuit();
+    QAction* EditMenu();
+    QAction* EditUndo();
+    QAction* EditCut();
+    QAction* EditCopy();
+    QAction* EditPaste();
+    QAction* EditClear();
+    QAction* EditSelectAll();
+    QAction* EditSeparator1();
+    QAction* EditSeparator2();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createControls();
+    void keyDownEvent(const QKeyEvent& event, bool& consumed);
+    QAction* menuItem(const char* name);
+    // The pass of the test clock without its error handling.
+    void testClockPass();
+    // The hit time and hit-strip position of a hit written into row allnotes.
+    void recordHit(int64_t hitTime);
+    // Chooses Window1.nextnote after a hit (the closing cadence or the pitch walk).
+    void choosenextnote(int64_t notesPlayed, bool midi);
+    // Writes the six totals labels.
+    void showtotals();
+};

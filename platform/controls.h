@@ -1,0 +1,143 @@
+#pragma once
+// The controls the windows use, as thin wrappers over Qt where Qt alone does
+// not give the semantics. Every handler they call runs through guarded().
+#include "platform/graphics.h"
+#include "platform/picture.h"
+#include "platform/ref.h"
+#include <QAbstractButton>
+#include <QAbstractTableModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableView>
+#include <QTimer>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <vector>
+
+class QKeyEvent;
+
+namespace platform {
+
+// A repeating (Mode 2) or single-shot (Mode 1) timer on the event loop.
+class Timer : public QObject {
+    Q_OBJECT
+public:
+    explicit Timer(QObject* parent = nullptr);
+    int Mode() const { return mode_; }
+    void setMode(int mode);
+    int Period() const { return period_; }
+    void setPeriod(int ms);
+    bool Enabled() const { return enabled_; }
+    void setEnabled(bool on);
+    // Restarts the count: the next firing comes a full period from now.
+    void Reset();
+
+    std::function<void()> Action;
+
+private:
+    void fire();
+    QTimer timer_;
+    int mode_ = 2;
+    int period_ = 1000;
+    bool enabled_ = false;
+};
+
+// A push button whose face is a picture; the picture can be read back and
+// compared by identity.
+class BevelButton : public QAbstractButton {
+    Q_OBJECT
+public:
+    explicit BevelButton(QWidget* parent = nullptr);
+    Ref<Picture> Icon() const { return icon_; }
+    void setIcon(Ref<Picture> pic);
+    // Pixels by which the picture is drawn lower than the top of the button.
+    void setIconDY(int dy);
+
+    std::function<void()> Action;
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+
+private:
+    Ref<Picture> icon_;
+    int iconDY_ = 0;
+};
+
+// A drawing surface: its backdrop picture, then whatever Paint draws.
+class Canvas : public QWidget {
+    Q_OBJECT
+public:
+    explicit Canvas(QWidget* parent = nullptr);
+    void setBackdrop(Ref<Picture> pic);
+    Ref<Picture> Backdrop() const { return backdrop_; }
+    // Asks for a repaint; the paint happens in the canvas's own paint event.
+    void Refresh() { update(); }
+
+    std::function<void(Graphics&)> Paint;
+
+    // Draws the canvas (backdrop and Paint) into an image of its size on a
+    // white ground, as the window would show it (tests).
+    QImage renderToImage();
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+
+private:
+    void draw(QPainter& painter);
+    Ref<Picture> backdrop_;
+};
+
+class ListboxModel;
+
+// A list control used as a table of text cells. An index out of range raises
+// OutOfBoundsException.
+class Listbox : public QTableView {
+    Q_OBJECT
+public:
+    Listbox(int columnCount, QWidget* parent = nullptr);
+    ~Listbox() override;
+
+    int ColumnCount() const;
+    int64_t ListCount() const;
+    // Index of the row appended last, -1 when there is none.
+    int64_t LastIndex() const { return lastIndex_; }
+    // Appends a row whose column 0 is the text and whose other cells are empty.
+    void AddRow(const QString& text);
+    void DeleteAllRows();
+    QString Cell(int64_t row, int64_t column) const;
+    void setCell(int64_t row, int64_t column, const QString& text);
+    // Makes a column editable in place and opens the editor on a cell.
+    void setColumnEditable(int column, bool editable);
+    bool ColumnEditable(int column) const;
+    void EditCell(int64_t row, int64_t column);
+
+    // The cell-click event: (row, column, x, y); True when handled.
+    std::function<bool(int64_t, int64_t, int, int)> CellClick;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    void check(int64_t row, int64_t column) const;
+    ListboxModel* model_;
+    int64_t lastIndex_ = -1;
+};
+
+// A one-character text field whose key-down handler says whether the key was
+// consumed (True) or goes on to the field (False).
+class TextField : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit TextField(QWidget* parent = nullptr);
+    std::function<bool(const QKeyEvent&)> KeyDown;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+// Label helpers: colour as 0xRRGGBB.
+void setTextColor(QLabel* label, uint32_t colour);
+uint32_t textColor(const QLabel* label);
+
+} // namespace platform

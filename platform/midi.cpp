@@ -1,0 +1,265 @@
+#include "platform/midi.h"
+
+#include <portmidi.h>
+#include <porttime.h>
+
+#include <cstdint>
+
+namespace platform {
+
+namespace {
+
+// PortMidi itself, initialised on first use so a run without MIDI never
+// touches the sound system's MIDI layer.
+class PortMidiBackend : public MidiBackend {
+public:
+    int countDevices() override { return initialise() ? Pm_CountDevices() : 0; }
+
+    bool deviceInfo(int id, PortMidiDeviceInfoMBS& info) override
+    {
+        if (!initialise())
+            return false;
+        const PmDeviceInfo* found = Pm_GetDeviceInfo(id);
+        if (!found)
+            return false;
+        info.name = QString::fromUtf8(found->name ? found->name : "");
+        info.hasInput = found->input != 0;
+        info.hasOutput = found->output != 0;
+        return true;
+    }
+
+    int openInput(int id, int bufferSize, void** handle) override
+    {
+        *handle = nullptr;
+        if (!initialise())
+            return initError_;
+        // With no time procedure PortMidi stamps events with PortTime, which
+        // must be started first; without a callback that only notes the origin.
+        if (!Pt_Started())
+            Pt_Start(1, nullptr, nullptr);
+        PortMidiStream* stream = nullptr;
+        const PmError error = Pm_OpenInput(&stream, id, nullptr, bufferSize, nullptr, nullptr);
+        if (error < 0)
+            return error;
+        if (!stream)
+            return pmInternalError;
+        *handle = stream;
+        return 0;
+    }
+
+    int poll(void* handle) override { return Pm_Poll(handle); }
+
+    int read(void* handle, PortMidiEventMBS& event) override
+    {
+        PmEvent received{};
+        const int count = Pm_Read(handle, &received, 1);
+        if (count <= 0)
+            return count;
+        event.status = Pm_MessageStatus(received.message);
+        event.data1 = Pm_MessageData1(received.message);
+        event.data2 = Pm_MessageData2(received.message);
+        return 1;
+    }
+
+    void close(void* handle) override { Pm_Close(handle); }
+
+private:
+    bool initialise()
+    {
+        if (!initialised_) {
+            initialised_ = true;
+            initError_ = Pm_Initialize();
+        }
+        return initError_ == pmNoError;
+    }
+
+    bool initialised_ = false;
+    PmError initError_ = pmNoError;
+};
+
+MidiBackend* installedBackend = nullptr;
+
+} // namespace
+
+MidiBackend& midiBackend()
+{
+    static PortMidiBackend portMidi;
+    return installedBackend ? *installedBackend : portMidi;
+}
+
+void setMidiBackend(MidiBackend* backend)
+{
+    installedBackend = backend;
+}
+
+// ---------------------------------------------------------------------------
+
+PortMidiMBS::PortMidiMBS() = default;
+
+int PortMidiMBS::CountDevices()
+{
+    const int count = midiBackend().countDevices();
+    return count > 0 ? count : 0;
+}
+
+std::shared_ptr<PortMidiDeviceInfoMBS> PortMidiMBS::DeviceInfo(int id)
+{
+    auto info = std::make_shared<PortMidiDeviceInfoMBS>();
+    if (!midiBackend().deviceInfo(id, *info))
+        return nullptr;
+    return info;
+}
+
+PortMidiStreamMBS::~PortMidiStreamMBS()
+{
+    Close();
+}
+
+int PortMidiStreamMBS::OpenInput(int deviceId, int bufferSize)
+{
+    // Reopening frees the device held so far, so it can be opened again, by
+    // this stream or another.
+    Close();
+    MidiBackend& backend = midiBackend();
+    void* handle = nullptr;
+    const int result = backend.openInput(deviceId, bufferSize, &handle);
+    if (result != 0 || !handle)
+        return result < 0 ? result : pmInternalError;
+    handle_ = handle;
+    device_ = deviceId;
+    backend_ = &backend;
+    return 0;
+}
+
+int PortMidiStreamMBS::DeviceID() const
+{
+    return device_;
+}
+
+// Library errors read as "nothing waiting", so a caller's loop over Poll ends
+// on a closed or broken stream.
+int PortMidiStreamMBS::Poll()
+{
+    if (!handle_)
+        return 0;
+    const int result = backend_->poll(handle_);
+    return result > 0 ? result : 0;
+}
+
+int PortMidiStreamMBS::Read(PortMidiEventMBS& event)
+{
+    if (!handle_)
+        return 0;
+    return backend_->read(handle_, event) == 1 ? 1 : 0;
+}
+
+void PortMidiStreamMBS::Close()
+{
+    if (!handle_)
+        return;
+    void* handle = handle_;
+    MidiBackend* backend = backend_;
+    handle_ = nullptr;
+    device_ = -1;
+    backend_ = nullptr;
+    backend->close(handle);
+}
+
+// ---------------------------------------------------------------------------
+
+namespace {
+
+// A scripted handle is the device index plus one, so it stays valid when the
+// test adds devices and never reads as null.
+void* handleFor(int id)
+{
+    return reinterpret_cast<void*>(static_cast<intptr_t>(id) + 1);
+}
+
+int idOf(void* handle)
+{
+    return int(reinterpret_cast<intptr_t>(handle) - 1);
+}
+
+} // namespace
+
+void ScriptedMidiBackend::noteOn(int device, int note, int velocity, int status)
+{
+    PortMidiEventMBS event;
+    event.status = status;
+    event.data1 = note;
+    event.data2 = velocity;
+    devices.at(size_t(device)).waiting.push_back(event);
+}
+
+int ScriptedMidiBackend::countDevices()
+{
+    return int(devices.size());
+}
+
+bool ScriptedMidiBackend::deviceInfo(int id, PortMidiDeviceInfoMBS& info)
+{
+    if (id < 0 || id >= int(devices.size()) || !devices[size_t(id)].hasInfo)
+        return false;
+    const Device& d = devices[size_t(id)];
+    info.name = d.name;
+    info.hasInput = d.hasInput;
+    info.hasOutput = !d.hasInput;
+    return true;
+}
+
+int ScriptedMidiBackend::openInput(int id, int /*bufferSize*/, void** handle)
+{
+    *handle = nullptr;
+    // PortMidi answers pmInvalidDeviceId for an unknown id, an output-only
+    // device and a device that is already open.
+    if (id < 0 || id >= int(devices.size()))
+        return pmInvalidDeviceId;
+    Device& d = devices[size_t(id)];
+    if (!d.hasInput || d.open)
+        return pmInvalidDeviceId;
+    if (!d.opens)
+        return pmHostError;
+    d.open = true;
+    ++d.opened;
+    *handle = handleFor(id);
+    return 0;
+}
+
+int ScriptedMidiBackend::poll(void* handle)
+{
+    if (pollError != 0)
+        return pollError;
+    const int id = idOf(handle);
+    if (id < 0 || id >= int(devices.size()) || !devices[size_t(id)].open)
+        return pmBadPtr;
+    return devices[size_t(id)].waiting.empty() ? 0 : 1;
+}
+
+int ScriptedMidiBackend::read(void* handle, PortMidiEventMBS& event)
+{
+    if (pollError != 0)
+        return pollError;
+    const int id = idOf(handle);
+    if (id < 0 || id >= int(devices.size()) || !devices[size_t(id)].open)
+        return pmBadPtr;
+    Device& d = devices[size_t(id)];
+    if (d.waiting.empty())
+        return 0;
+    event = d.waiting.front();
+    d.waiting.pop_front();
+    return 1;
+}
+
+void ScriptedMidiBackend::close(void* handle)
+{
+    const int id = idOf(handle);
+    if (id < 0 || id >= int(devices.size()))
+        return;
+    // Every call is counted, so a test sees a wrapper that closes twice.
+    Device& d = devices[size_t(id)];
+    d.open = false;
+    ++d.closed;
+}
+
+} // namespace platform

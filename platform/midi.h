@@ -1,0 +1,113 @@
+#pragma once
+// MIDI input: our own thin wrapper over PortMidi, in the four classes the
+// program calls. The operations go through a MidiBackend so tests can script
+// devices and events (ScriptedMidiBackend).
+#include <QString>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <vector>
+
+namespace platform {
+
+class PortMidiEventMBS {
+public:
+    int Status() const { return status; }
+    int Data1() const { return data1; }
+    int Data2() const { return data2; }
+    int status = 0, data1 = 0, data2 = 0;
+};
+
+class PortMidiDeviceInfoMBS {
+public:
+    QString Name() const { return name; }
+    bool HasInput() const { return hasInput; }
+    QString name;
+    bool hasInput = false;
+    bool hasOutput = false;
+};
+
+// What the wrapper asks of the MIDI library. Handles are opaque; an error is
+// a negative number.
+class MidiBackend {
+public:
+    virtual ~MidiBackend() = default;
+    virtual int countDevices() = 0;
+    // false when the library has no information for that id
+    virtual bool deviceInfo(int id, PortMidiDeviceInfoMBS& info) = 0;
+    // 0 and a handle on success, a negative error code otherwise
+    virtual int openInput(int id, int bufferSize, void** handle) = 0;
+    // > 0 when an event is waiting, 0 when none, < 0 on error
+    virtual int poll(void* handle) = 0;
+    // 1 when an event was read, 0 when none, < 0 on error
+    virtual int read(void* handle, PortMidiEventMBS& event) = 0;
+    virtual void close(void* handle) = 0;
+};
+
+// The program's backend (PortMidi, initialised on first use), and the
+// replacement tests install; nullptr restores PortMidi.
+MidiBackend& midiBackend();
+void setMidiBackend(MidiBackend* backend);
+
+class PortMidiMBS {
+public:
+    PortMidiMBS();
+    // Input and output devices together, ids 0 to n - 1.
+    static int CountDevices();
+    // nullptr when the library gives no information for that id.
+    static std::shared_ptr<PortMidiDeviceInfoMBS> DeviceInfo(int id);
+};
+
+// One input stream. Sound where plain PortMidi is not: Poll is 0 with no device
+// open or on any library error, Close of a closed stream does nothing,
+// OpenInput first closes a device already open, and the destructor closes.
+class PortMidiStreamMBS {
+public:
+    PortMidiStreamMBS() = default;
+    ~PortMidiStreamMBS();
+    PortMidiStreamMBS(const PortMidiStreamMBS&) = delete;
+    PortMidiStreamMBS& operator=(const PortMidiStreamMBS&) = delete;
+
+    // 0 when the device opened, a negative number when it did not.
+    int OpenInput(int deviceId, int bufferSize);
+    // The id of the open device, -1 when none is open.
+    int DeviceID() const;
+    // Non-zero while an event is waiting.
+    int Poll();
+    // 1 when an event was read into `event`, else 0.
+    int Read(PortMidiEventMBS& event);
+    void Close();
+
+private:
+    void* handle_ = nullptr;
+    int device_ = -1;
+    MidiBackend* backend_ = nullptr; // the backend that opened handle_
+};
+
+// Test double: a list of devices, each with its own queue of waiting events.
+class ScriptedMidiBackend : public MidiBackend {
+public:
+    struct Device {
+        QString name;
+        bool hasInput = true;
+        bool opens = true;       // OpenInput succeeds
+        bool hasInfo = true;     // deviceInfo answers
+        bool open = false;       // currently open (an open device cannot be opened again)
+        std::deque<PortMidiEventMBS> waiting;
+        int opened = 0, closed = 0; // counts
+    };
+    std::vector<Device> devices;
+    int pollError = 0; // when non-zero, poll and read return this (a library error)
+
+    // Appends a Note On (status 144) to a device's queue.
+    void noteOn(int device, int note = 60, int velocity = 100, int status = 144);
+
+    int countDevices() override;
+    bool deviceInfo(int id, PortMidiDeviceInfoMBS& info) override;
+    int openInput(int id, int bufferSize, void** handle) override;
+    int poll(void* handle) override;
+    int read(void* handle, PortMidiEventMBS& event) override;
+    void close(void* handle) override;
+};
+
+} // namespace platform

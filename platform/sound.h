@@ -1,0 +1,80 @@
+#pragma once
+// Sounds: preloaded 16-bit PCM samples that start at once when played.
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace platform {
+
+class Sound {
+public:
+    Sound(QString name, std::vector<int16_t> monoSamples, int sampleRate);
+    // Starts the sound on the current output and returns at once. A sound
+    // already playing is started again as a further voice.
+    void Play() const;
+
+    const QString& name() const { return name_; }
+    const std::vector<int16_t>& samples() const { return samples_; }
+    int sampleRate() const { return rate_; }
+
+private:
+    QString name_;
+    std::vector<int16_t> samples_; // mono
+    int rate_;
+};
+
+// Decodes a RIFF/WAVE file of 16-bit PCM (mono or stereo, stereo is mixed to
+// mono). Returns nullptr for anything else.
+std::unique_ptr<Sound> decodeWav(const QByteArray& bytes, const QString& name);
+
+// Where Sound::Play goes.
+class SoundOutput {
+public:
+    virtual ~SoundOutput() = default;
+    virtual void play(const Sound& sound) = 0;
+};
+
+// nullptr: plays go nowhere (silent).
+void setSoundOutput(SoundOutput* output);
+SoundOutput* soundOutput();
+
+// Test double: lists what was played, with the Ticks() reading at the play.
+class RecordingSoundOutput : public SoundOutput {
+public:
+    struct Play {
+        QString name;
+        int64_t tick;
+    };
+    void play(const Sound& sound) override;
+    std::vector<Play> played;
+    QStringList names() const;
+};
+
+// The program's output: one long-lived SDL2 audio stream whose callback mixes
+// the voices. play() hands the sound to the callback without locking and
+// returns at once.
+class SdlMixer : public SoundOutput {
+public:
+    SdlMixer();
+    ~SdlMixer() override;
+    // Opens the device. Returns false (and writes one line on stderr) when no
+    // audio device can be opened; plays are then dropped silently.
+    bool open();
+    void close();
+    bool isOpen() const;
+    void play(const Sound& sound) override;
+
+    // Output format of the open stream (for tests and the benchmark).
+    int sampleRate() const;
+    // Voices mixed since open (started plays that the callback picked up).
+    int64_t voicesStarted() const;
+
+    struct Impl;
+
+private:
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace platform

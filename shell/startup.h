@@ -1,0 +1,13 @@
+#pragma once
+// From the process entry to the running event loop and back out.
+#include <functional>
+
+// The whole start-up: the application object, the platform, the main window
+// (made by makeDefaultView) and the event loop. Returns the exit status.
+int _Main(int& argc, char** argv, const std::function<void()>& makeDefaultView);
+
+// The start-up steps, in the order _Main runs them.
+void _EarlyStartup(int& argc, char** argv);
+void _InitFileTypes();
+void _ApplicationAddMenuHandlers();
+void _LateStartup(const std::function<void()>& makeDefaultView);

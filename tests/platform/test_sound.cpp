@@ -1,0 +1,437 @@
+// Sounds: WAV decoding, the play hand-over, the voice mixer and the SDL output.
+#include "platform/mixer_core.h"
+#include "platform/sound.h"
+#include "platform/ticks.h"
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QStringList>
+#include <chrono>
+#include <deque>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <thread>
+
+namespace {
+
+using platform::MixerCore;
+using platform::Sound;
+
+// ---------------------------------------------------------------------------
+// WAV files built byte by byte.
+
+void putU16(QByteArray& b, uint16_t v)
+{
+    b.append(char(v & 0xFF));
+    b.append(char(v >> 8));
+}
+
+void putU32(QByteArray& b, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        b.append(char((v >> (8 * i)) & 0xFF));
+}
+
+QByteArray chunk(const char* id, const QByteArray& body, std::optional<uint32_t> claimedSize = std::nullopt)
+{
+    QByteArray c(id, 4);
+    putU32(c, claimedSize.value_or(uint32_t(body.size())));
+    c.append(body);
+    if (body.size() % 2)
+        c.append('\0');
+    return c;
+}
+
+QByteArray fmtBody(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits,
+                   std::optional<uint16_t> blockAlign = std::nullopt)
+{
+    QByteArray b;
+    const uint16_t align = blockAlign.value_or(uint16_t(channels * bits / 8));
+    putU16(b, tag);
+    putU16(b, channels);
+    putU32(b, rate);
+    putU32(b, rate * align);
+    putU16(b, align);
+    putU16(b, bits);
+    return b;
+}
+
+QByteArray pcm(std::initializer_list<int16_t> values)
+{
+    QByteArray b;
+    for (int16_t v : values)
+        putU16(b, uint16_t(v));
+    return b;
+}
+
+QByteArray riff(const QByteArray& chunks, const char* form = "WAVE")
+{
+    QByteArray file("RIFF");
+    putU32(file, uint32_t(4 + chunks.size()));
+    file.append(form, 4);
+    file.append(chunks);
+    return file;
+}
+
+QByteArray monoFile()
+{
+    return riff(chunk("fmt ", fmtBody(1, 1, 44100, 16)) + chunk("data", pcm({0, 1, -1, 32767, -32768})));
+}
+
+TEST(DecodeWav, MonoSamplesAndRateArriveUnchanged)
+{
+    auto sound = platform::decodeWav(monoFile(), QStringLiteral("hi"));
+    ASSERT_NE(sound, nullptr);
+    EXPECT_EQ(sound->name(), QStringLiteral("hi"));
+    EXPECT_EQ(sound->sampleRate(), 44100);
+    EXPECT_EQ(sound->samples(), (std::vector<int16_t>{0, 1, -1, 32767, -32768}));
+}
+
+TEST(DecodeWav, StereoIsMixedToMono)
+{
+    const QByteArray file = riff(chunk("fmt ", fmtBody(1, 2, 22050, 16))
+                                 + chunk("data", pcm({1000, 3000, 32767, 32767, -32768, -32768, 32767, -32768, 7, 0})));
+    auto sound = platform::decodeWav(file, QStringLiteral("c"));
+    ASSERT_NE(sound, nullptr);
+    EXPECT_EQ(sound->sampleRate(), 22050);
+    // The mean of both channels, computed wide so full-scale pairs do not wrap.
+    EXPECT_EQ(sound->samples(), (std::vector<int16_t>{2000, 32767, -32768, 0, 3}));
+}
+
+TEST(DecodeWav, ChunksInAnyOrderAndOddLengthsArePadded)
+{
+    const QByteArray list = chunk("LIST", QByteArray("INFOabc", 7)); // odd: one pad byte
+    const QByteArray file = riff(list + chunk("data", pcm({5, -5})) + chunk("junk", QByteArray(3, 'x'))
+                                 + chunk("fmt ", fmtBody(1, 1, 48000, 16)));
+    auto sound = platform::decodeWav(file, QStringLiteral("d"));
+    ASSERT_NE(sound, nullptr);
+    EXPECT_EQ(sound->sampleRate(), 48000);
+    EXPECT_EQ(sound->samples(), (std::vector<int16_t>{5, -5}));
+}
+
+TEST(DecodeWav, ExtensibleFormatWithPcmSubFormatIsAccepted)
+{
+    QByteArray fmt = fmtBody(0xFFFE, 1, 44100, 16);
+    putU16(fmt, 22);     // extension size
+    putU16(fmt, 16);     // valid bits
+    putU32(fmt, 0x4);    // channel mask
+    putU16(fmt, 1);      // sub-format: PCM
+    fmt.append(QByteArray::fromHex("000000001000800000aa00389b71"));
+    auto sound = platform::decodeWav(riff(chunk("fmt ", fmt) + chunk("data", pcm({9}))), QStringLiteral("e"));
+    ASSERT_NE(sound, nullptr);
+    EXPECT_EQ(sound->samples(), std::vector<int16_t>{9});
+}
+
+TEST(DecodeWav, RefusesEverythingElse)
+{
+    const QByteArray data = chunk("data", pcm({1, 2, 3, 4}));
+    QByteArray claimsTooMuch = riff(chunk("fmt ", fmtBody(1, 1, 44100, 16)) + chunk("data", pcm({1, 2}), 400));
+    QByteArray floatFmt = fmtBody(3, 1, 44100, 32);
+    QByteArray extensibleFloat = fmtBody(0xFFFE, 1, 44100, 16);
+    extensibleFloat.append(QByteArray(8, '\0'));
+    putU16(extensibleFloat, 3);
+    extensibleFloat.append(QByteArray(14, '\0'));
+    struct Case {
+        const char* what;
+        QByteArray file;
+    };
+    const Case cases[] = {
+        {"empty", QByteArray()},
+        {"not RIFF", QByteArray("RIFX") + monoFile().mid(4)},
+        {"not WAVE", riff(chunk("fmt ", fmtBody(1, 1, 44100, 16)) + data, "AVI ")},
+        {"8-bit", riff(chunk("fmt ", fmtBody(1, 1, 44100, 8)) + data)},
+        {"24-bit", riff(chunk("fmt ", fmtBody(1, 1, 44100, 24)) + data)},
+        {"float", riff(chunk("fmt ", floatFmt) + data)},
+        {"extensible float", riff(chunk("fmt ", extensibleFloat) + data)},
+        {"three channels", riff(chunk("fmt ", fmtBody(1, 3, 44100, 16)) + data)},
+        {"no channels", riff(chunk("fmt ", fmtBody(1, 0, 44100, 16)) + data)},
+        {"wrong block align", riff(chunk("fmt ", fmtBody(1, 2, 44100, 16, 2)) + data)},
+        {"zero rate", riff(chunk("fmt ", fmtBody(1, 1, 0, 16)) + data)},
+        {"short fmt chunk", riff(chunk("fmt ", fmtBody(1, 1, 44100, 16).left(14)) + data)},
+        {"no fmt chunk", riff(data)},
+        {"no data chunk", riff(chunk("fmt ", fmtBody(1, 1, 44100, 16)))},
+        {"data chunk claims more than the file holds", claimsTooMuch},
+        {"fmt chunk claims more than the file holds",
+         riff(data + chunk("fmt ", fmtBody(1, 1, 44100, 16), 0xFFFFFFF0u))},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(platform::decodeWav(c.file, QStringLiteral("x")), nullptr) << c.what;
+}
+
+TEST(DecodeWav, EveryTruncationIsRefusedWithoutReadingPastTheEnd)
+{
+    const QByteArray full = monoFile();
+    for (qsizetype n = 0; n < full.size(); ++n) {
+        // A separate allocation of exactly n bytes, so a sanitizer build
+        // catches a read beyond it.
+        const QByteArray cut(full.constData(), n);
+        EXPECT_EQ(platform::decodeWav(cut, QStringLiteral("x")), nullptr) << "first " << n << " bytes";
+    }
+}
+
+// ---------------------------------------------------------------------------
+
+TEST(SoundOutput, PlayGoesToTheInstalledOutputWithTheTick)
+{
+    const Sound hi(QStringLiteral("hi"), {1, 2}, 44100);
+    const Sound low(QStringLiteral("low"), {3}, 44100);
+    platform::FakeTicks clock(200);
+    platform::ScopedTickSource useClock(&clock);
+    platform::RecordingSoundOutput recorder;
+
+    platform::setSoundOutput(nullptr);
+    hi.Play(); // silent, and no crash
+
+    platform::setSoundOutput(&recorder);
+    EXPECT_EQ(platform::soundOutput(), &recorder);
+    hi.Play();
+    clock.advance(15);
+    low.Play();
+    hi.Play();
+    platform::setSoundOutput(nullptr);
+
+    EXPECT_EQ(recorder.names(), (QStringList{"hi", "low", "hi"}));
+    ASSERT_EQ(recorder.played.size(), 3u);
+    EXPECT_EQ(recorder.played[0].tick, 200);
+    EXPECT_EQ(recorder.played[1].tick, 215);
+    EXPECT_EQ(recorder.played[2].tick, 215);
+}
+
+// ---------------------------------------------------------------------------
+// The mixer without a device: plays are pushed as the GUI thread does, frames
+// pulled as the audio callback does.
+
+class Mixer : public ::testing::Test {
+protected:
+    void SetUp() override { core.reset(44100, 1); }
+
+    std::vector<int16_t> mix(int frames)
+    {
+        std::vector<int16_t> out(size_t(frames) * size_t(core.outputChannels()), int16_t(12345));
+        core.mix(out.data(), frames);
+        return out;
+    }
+
+    // The mixer keeps pointers to the samples, as sounds live for the whole
+    // run; the fixture keeps every sound it makes.
+    const Sound& keep(std::vector<int16_t> samples, int rate = 44100)
+    {
+        return sounds.emplace_back(QStringLiteral("k"), std::move(samples), rate);
+    }
+    const Sound& constant(int16_t value, int length, int rate = 44100)
+    {
+        return keep(std::vector<int16_t>(size_t(length), value), rate);
+    }
+
+    std::deque<Sound> sounds;
+    MixerCore core;
+    const Sound ramp{QStringLiteral("ramp"), {100, 200, 300, 400, 500, 600}, 44100};
+};
+
+TEST_F(Mixer, OneVoicePlaysItsSamplesThenSilence)
+{
+    EXPECT_EQ(mix(3), (std::vector<int16_t>{0, 0, 0}));
+    ASSERT_TRUE(core.push(ramp));
+    EXPECT_EQ(mix(8), (std::vector<int16_t>{100, 200, 300, 400, 500, 600, 0, 0}));
+    EXPECT_EQ(core.activeVoices(), 0);
+    EXPECT_EQ(core.voicesStarted(), 1);
+}
+
+TEST_F(Mixer, OverlappingVoicesAreSummed)
+{
+    const Sound click = constant(1000, 4);
+    core.push(ramp);
+    EXPECT_EQ(mix(2), (std::vector<int16_t>{100, 200}));
+    core.push(click);
+    EXPECT_EQ(core.activeVoices(), 1) << "a play waits for the next callback";
+    EXPECT_EQ(mix(5), (std::vector<int16_t>{1300, 1400, 1500, 1600, 0}));
+    EXPECT_EQ(core.voicesStarted(), 2);
+}
+
+TEST_F(Mixer, ReplayingAPlayingSoundAddsASecondVoice)
+{
+    core.push(ramp);
+    mix(2);
+    core.push(ramp);
+    // The first voice goes on at 300 while the new one starts at 100.
+    EXPECT_EQ(mix(1), std::vector<int16_t>{400});
+    EXPECT_EQ(core.activeVoices(), 2);
+    EXPECT_EQ(mix(5), (std::vector<int16_t>{600, 800, 1000, 500, 600}));
+    EXPECT_EQ(core.voicesStarted(), 2);
+}
+
+TEST_F(Mixer, SumsSaturateInsteadOfWrapping)
+{
+    struct Case {
+        const char* what;
+        std::vector<int16_t> voices; // one frame each
+        int16_t expected;
+    };
+    const std::vector<Case> cases{
+        {"positive overflow", {30000, 30000}, 32767},     // wrapping gives -5536
+        {"negative overflow", {-30000, -30000}, -32768},  // wrapping gives 5536
+        {"clamped once, after the sum", {30000, 30000, -30000}, 30000},
+        {"every voice at full scale", std::vector<int16_t>(MixerCore::kVoices, 32767), 32767},
+        {"every voice at negative full scale", std::vector<int16_t>(MixerCore::kVoices, -32768), -32768},
+    };
+    for (const Case& c : cases) {
+        for (int16_t v : c.voices)
+            core.push(constant(v, 1));
+        EXPECT_EQ(mix(1), std::vector<int16_t>{c.expected}) << c.what;
+        EXPECT_EQ(core.activeVoices(), 0) << c.what;
+    }
+}
+
+TEST_F(Mixer, AFullSetOfVoicesDropsTheOldest)
+{
+    core.push(constant(10000, 100)); // the oldest, still sounding
+    mix(1);
+    for (int i = 0; i < MixerCore::kVoices; ++i)
+        core.push(constant(1, 100));
+    const std::vector<int16_t> out = mix(1);
+    EXPECT_EQ(core.activeVoices(), MixerCore::kVoices);
+    EXPECT_EQ(out[0], MixerCore::kVoices);
+    EXPECT_EQ(core.voicesStarted(), MixerCore::kVoices + 1);
+}
+
+TEST_F(Mixer, AFullQueueDropsPlaysUntilTheCallbackRuns)
+{
+    const Sound click = constant(1, 1);
+    for (size_t i = 0; i < MixerCore::kQueueSize; ++i)
+        ASSERT_TRUE(core.push(click));
+    EXPECT_FALSE(core.push(click));
+    mix(1);
+    EXPECT_EQ(core.voicesStarted(), int64_t(MixerCore::kQueueSize));
+    EXPECT_TRUE(core.push(click));
+    mix(1);
+    EXPECT_EQ(core.voicesStarted(), int64_t(MixerCore::kQueueSize) + 1);
+}
+
+TEST_F(Mixer, EmptySoundStartsNoVoice)
+{
+    core.push(keep({}));
+    EXPECT_EQ(mix(2), (std::vector<int16_t>{0, 0}));
+    EXPECT_EQ(core.voicesStarted(), 0);
+}
+
+TEST_F(Mixer, EveryOutputChannelCarriesTheMix)
+{
+    core.reset(44100, 2);
+    core.push(ramp);
+    EXPECT_EQ(mix(3), (std::vector<int16_t>{100, 100, 200, 200, 300, 300}));
+}
+
+TEST_F(Mixer, OtherRatesAreResampled)
+{
+    core.reset(44100, 1);
+    core.push(keep({0, 1000, 2000}, 22050));
+    // Twice as many frames, the new ones halfway between their neighbours.
+    EXPECT_EQ(mix(8), (std::vector<int16_t>{0, 500, 1000, 1500, 2000, 2000, 0, 0}));
+
+    // 441 samples at 44100 Hz last 10 ms: 480 frames at 48000 Hz.
+    core.reset(48000, 1);
+    core.push(constant(1000, 441));
+    const std::vector<int16_t> out = mix(600);
+    const auto sounding = std::count_if(out.begin(), out.end(), [](int16_t s) { return s != 0; });
+    EXPECT_GE(sounding, 479);
+    EXPECT_LE(sounding, 481);
+    EXPECT_EQ(std::count(out.begin(), out.begin() + sounding, int16_t(1000)), sounding);
+}
+
+// ---------------------------------------------------------------------------
+// SdlMixer against SDL itself.
+
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : name_(name)
+    {
+        if (const char* old = std::getenv(name))
+            old_ = std::string(old);
+        setenv(name, value, 1);
+    }
+    ~ScopedEnv()
+    {
+        if (old_)
+            setenv(name_, old_->c_str(), 1);
+        else
+            unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+// The audio callback runs on SDL's own thread; this waits for it to catch up,
+// bounded so a stalled device fails the test instead of hanging it.
+template <typename Pred>
+bool waitFor(Pred pred)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!pred()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::yield();
+    }
+    return true;
+}
+
+TEST(SdlMixer, DummyDevicePicksUpEveryPlay)
+{
+    ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
+    const Sound click(QStringLiteral("click"), std::vector<int16_t>(220, 8000), 44100);
+    platform::SdlMixer mixer;
+    EXPECT_FALSE(mixer.isOpen());
+    mixer.play(click); // before open: dropped, harmless
+    ASSERT_TRUE(mixer.open());
+    EXPECT_TRUE(mixer.isOpen());
+    EXPECT_TRUE(mixer.open()) << "opening an open mixer keeps the stream";
+    EXPECT_GT(mixer.sampleRate(), 0);
+    EXPECT_EQ(mixer.voicesStarted(), 0);
+
+    // A burst from the GUI thread: every play returns and is picked up.
+    platform::setSoundOutput(&mixer);
+    for (int i = 0; i < 1000; ++i)
+        click.Play();
+    platform::setSoundOutput(nullptr);
+    EXPECT_TRUE(waitFor([&] { return mixer.voicesStarted() == 1000; })) << mixer.voicesStarted();
+
+    // ...and the mixer still works afterwards.
+    mixer.play(click);
+    EXPECT_TRUE(waitFor([&] { return mixer.voicesStarted() == 1001; })) << mixer.voicesStarted();
+
+    mixer.close();
+    EXPECT_FALSE(mixer.isOpen());
+    mixer.close();
+    mixer.play(click);
+
+    ASSERT_TRUE(mixer.open()) << "a closed mixer opens again";
+    EXPECT_EQ(mixer.voicesStarted(), 0);
+    mixer.play(click);
+    EXPECT_TRUE(waitFor([&] { return mixer.voicesStarted() == 1; }));
+}
+
+TEST(SdlMixer, NoDeviceFailsOnceAndPlaysAreHarmless)
+{
+    ScopedEnv driver("SDL_AUDIODRIVER", "nosuchdriver");
+    const Sound click(QStringLiteral("click"), {1, 2, 3}, 44100);
+    platform::SdlMixer mixer;
+
+    testing::internal::CaptureStderr();
+    const bool opened = mixer.open();
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(opened);
+    EXPECT_FALSE(mixer.isOpen());
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_EQ(err.back(), '\n');
+
+    for (int i = 0; i < 100; ++i)
+        mixer.play(click);
+    EXPECT_EQ(mixer.voicesStarted(), 0);
+    mixer.close();
+    EXPECT_FALSE(mixer.isOpen());
+}
+
+} // namespace
