@@ -1,31 +1,47 @@
 // Scoring, the data file and the totals labels, as the main window calls them.
 #include "engine/window1.h"
-#include "platform/numbers.h"
-#include "shell/module1.h"
-
-using namespace Module1;
-using platform::Format;
-using platform::Str;
+#include "scoring/datafile.h"
+#include "scoring/score.h"
+#include "scoring/scramble.h"
 
 void Window1::showresults()
 {
     resultbox->setVisible(true);
+    std::vector<scoring::NoteCells> rows;
+    rows.reserve(static_cast<size_t>(notelist->ListCount()));
+    for (int64_t r = 0; r < notelist->ListCount(); ++r)
+        rows.push_back({notelist->Cell(r, 0), notelist->Cell(r, 1)});
+    scoring::Tally tally = scoring::tallytable(rows);
+    scoring::ResultTexts texts = scoring::resulttexts(tally);
+    perfect->setText(texts.perfect);
+    close_->setText(texts.close);
+    whoops->setText(texts.whoops);
+    summary->setText(texts.summary);
+    summary2->setText(texts.summary2);
+    // An empty table moves no statistic and leaves the data file as it was.
+    if (scoring::updatestatistics(tally))
+        savedata();
 }
 
-void Window1::loaddata() {}
+void Window1::loaddata() { scoring::loaddata(listenplay); }
 
-void Window1::savedata() { showtotals(); }
+void Window1::savedata()
+{
+    scoring::savedata(listenplay);
+    showtotals();
+}
 
-QString Window1::encpw(const QString& value) { return value; }
+QString Window1::encpw(const QString& value) { return scoring::encpw(value); }
 
-QString Window1::decpw(const QString& line) { return line; }
+QString Window1::decpw(const QString& line) { return scoring::decpw(line); }
 
 void Window1::showtotals()
 {
-    ttestslabel->setText(QStringLiteral("Number of tests ") + Str(totaltests));
-    tnoteslabel->setText(QStringLiteral("Notes played ") + Str(totalnotes));
-    tacclabel->setText(QStringLiteral("Accuracy ") + Format(totalaccuracy, QStringLiteral("#.##")) + QStringLiteral("%"));
-    thitslabel->setText(QStringLiteral("Perfect hits ") + Format(correct, QStringLiteral("#.##")) + QStringLiteral("%"));
-    tnearlabel->setText(QStringLiteral("Pretty close hits ") + Format(almost, QStringLiteral("#.##")) + QStringLiteral("%"));
-    tmisslabel->setText(QStringLiteral("Way off hits ") + Format(miss, QStringLiteral("#.##")) + QStringLiteral("%"));
+    scoring::TotalsTexts t = scoring::totalslabels();
+    ttestslabel->setText(t.ttestslabel);
+    tnoteslabel->setText(t.tnoteslabel);
+    tacclabel->setText(t.tacclabel);
+    thitslabel->setText(t.thitslabel);
+    tnearlabel->setText(t.tnearlabel);
+    tmisslabel->setText(t.tmisslabel);
 }

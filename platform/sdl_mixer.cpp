@@ -5,8 +5,43 @@
 
 #include <SDL.h>
 #include <cstdio>
+#include <dlfcn.h>
 
 namespace platform {
+
+namespace {
+
+// ALSA's library prints its own diagnostics, a dozen lines when the machine
+// has no sound card, while SDL tries its drivers. They are silenced for the
+// open, so a machine without sound gets the one line below instead.
+class QuietAlsa {
+public:
+    QuietAlsa()
+    {
+        // The library SDL loads for its ALSA driver, if this machine has it.
+        static void* library = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
+        if (library)
+            setHandler_ = reinterpret_cast<SetHandler>(dlsym(library, "snd_lib_error_set_handler"));
+        if (setHandler_)
+            setHandler_(&silent);
+    }
+    ~QuietAlsa()
+    {
+        if (setHandler_)
+            setHandler_(nullptr); // ALSA's default handler again
+    }
+    QuietAlsa(const QuietAlsa&) = delete;
+    QuietAlsa& operator=(const QuietAlsa&) = delete;
+
+private:
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    using SetHandler = int (*)(Handler);
+    static void silent(const char*, int, const char*, int, const char*, ...) {}
+
+    SetHandler setHandler_ = nullptr;
+};
+
+} // namespace
 
 struct SdlMixer::Impl {
     MixerCore core;
@@ -32,6 +67,7 @@ bool SdlMixer::open()
 {
     if (isOpen())
         return true;
+    QuietAlsa quiet;
     if (SDL_Init(SDL_INIT_AUDIO) != 0) {
         std::fprintf(stderr, "Velvane: no sound output: %s\n", SDL_GetError());
         return false;

@@ -413,25 +413,35 @@ TEST(SdlMixer, DummyDevicePicksUpEveryPlay)
     EXPECT_TRUE(waitFor([&] { return mixer.voicesStarted() == 1; }));
 }
 
-TEST(SdlMixer, NoDeviceFailsOnceAndPlaysAreHarmless)
+TEST(SdlMixer, NoDeviceFailsWithOneLineAndPlaysAreHarmless)
 {
-    ScopedEnv driver("SDL_AUDIODRIVER", "nosuchdriver");
+    struct Case {
+        const char* driver;
+        bool mustFail; // else: skipped where the machine has that device
+    };
+    // ALSA without a sound card (this machine, CI) is the noisy case: its
+    // library has its own say unless the mixer quiets it.
+    const Case cases[] = {{"nosuchdriver", true}, {"alsa", false}};
     const Sound click(QStringLiteral("click"), {1, 2, 3}, 44100);
-    platform::SdlMixer mixer;
+    for (const Case& c : cases) {
+        ScopedEnv driver("SDL_AUDIODRIVER", c.driver);
+        platform::SdlMixer mixer;
+        testing::internal::CaptureStderr();
+        const bool opened = mixer.open();
+        const std::string err = testing::internal::GetCapturedStderr();
+        if (opened && !c.mustFail)
+            continue; // a real device is there
+        EXPECT_FALSE(opened) << c.driver;
+        EXPECT_FALSE(mixer.isOpen()) << c.driver;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << c.driver << ": " << err;
+        EXPECT_TRUE(!err.empty() && err.back() == '\n') << c.driver;
 
-    testing::internal::CaptureStderr();
-    const bool opened = mixer.open();
-    const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_FALSE(opened);
-    EXPECT_FALSE(mixer.isOpen());
-    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
-    EXPECT_EQ(err.back(), '\n');
-
-    for (int i = 0; i < 100; ++i)
-        mixer.play(click);
-    EXPECT_EQ(mixer.voicesStarted(), 0);
-    mixer.close();
-    EXPECT_FALSE(mixer.isOpen());
+        for (int i = 0; i < 100; ++i)
+            mixer.play(click);
+        EXPECT_EQ(mixer.voicesStarted(), 0) << c.driver;
+        mixer.close();
+        EXPECT_FALSE(mixer.isOpen()) << c.driver;
+    }
 }
 
 } // namespace

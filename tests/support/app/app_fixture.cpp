@@ -1,0 +1,50 @@
+#include "support/app/app_fixture.h"
+#include "platform/textfile.h"
+#include "shell/module1.h"
+#include "shell/velvane.h"
+
+void AppTest::SetUp()
+{
+    Module1::initialise();
+    platform::setTickSource(&clock);
+    platform::setSoundOutput(&sound);
+    platform::setMidiBackend(&midi);
+    platform::setMessageBoxSink(&box);
+    platform::setQuitSink(&quit);
+    ASSERT_TRUE(dataDir.isValid());
+    platform::setDataFolder(dataDir.path());
+    App()->Randomizer = std::make_unique<platform::Random>();
+}
+
+void AppTest::TearDown()
+{
+    window.reset();
+    Module1::initialise();
+    platform::setTickSource(nullptr);
+    platform::setSoundOutput(nullptr);
+    platform::setMidiBackend(nullptr);
+    platform::setMessageBoxSink(nullptr);
+    platform::setQuitSink(nullptr);
+    platform::setDataFolder(QString());
+}
+
+Window1& AppTest::openWindow()
+{
+    window = std::make_unique<Window1>();
+    return *window;
+}
+
+platform::ScriptedRandom& AppTest::scriptRandom(std::initializer_list<int64_t> values)
+{
+    auto scripted = std::make_unique<platform::ScriptedRandom>(values);
+    platform::ScriptedRandom& ref = *scripted;
+    App()->Randomizer = std::move(scripted);
+    return ref;
+}
+
+QStringList AppTest::takePlayed()
+{
+    QStringList names = sound.names();
+    sound.played.clear();
+    return names;
+}

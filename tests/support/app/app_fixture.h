@@ -1,0 +1,37 @@
+#pragma once
+// A main window with every platform service replaced by a test double: a
+// stepped clock, a scripted random generator, a recording sound output, a
+// scripted MIDI backend, a temporary data folder, a recording message box and
+// a recording quit.
+#include "engine/window1.h"
+#include "platform/midi.h"
+#include "platform/random.h"
+#include "platform/services.h"
+#include "platform/sound.h"
+#include "platform/ticks.h"
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+
+class AppTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Builds the main window (its open handler runs) with the doubles in place.
+    Window1& openWindow();
+
+    // Replaces the application's generator with one that returns these values.
+    platform::ScriptedRandom& scriptRandom(std::initializer_list<int64_t> values = {});
+
+    // The names of the sounds played so far, and forgets them.
+    QStringList takePlayed();
+
+    platform::FakeTicks clock{1000};
+    platform::RecordingSoundOutput sound;
+    platform::ScriptedMidiBackend midi;
+    platform::RecordingMessageBox box;
+    platform::RecordingQuit quit;
+    QTemporaryDir dataDir;
+    std::unique_ptr<Window1> window;
+};

@@ -1,0 +1,52 @@
+// resgen: makes the program's pictures and sounds.
+//
+//   resgen --font bravura.otf OUTDIR       every resource and velvane.qrc
+//   resgen --sheet OUT.png RESDIR          contact sheet of the pictures
+//   resgen --mock OUT.png RESDIR [ZOOM]    the notation canvas with a few bars
+#include "catalogue.h"
+#include "music_font.h"
+#include "sheet.h"
+#include <QGuiApplication>
+#include <QStringList>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+int usage()
+{
+    std::fputs("usage: resgen --font FONT.otf OUTDIR\n"
+               "       resgen --sheet OUT.png RESDIR\n"
+               "       resgen --mock OUT.png RESDIR [ZOOM]\n",
+               stderr);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Runs at build time without a display.
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QGuiApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+
+    if (args.size() == 3 && args[0] == "--font") {
+        resgen::MusicFont font;
+        if (!font.load(args[1])) {
+            std::fprintf(stderr, "resgen: %s is no usable SMuFL font\n", qPrintable(args[1]));
+            return 1;
+        }
+        return resgen::writeResources(font, args[2]) ? 0 : 1;
+    }
+    if (args.size() == 3 && args[0] == "--sheet")
+        return resgen::writeContactSheet(args[2], args[1]) ? 0 : 1;
+    if ((args.size() == 3 || args.size() == 4) && args[0] == "--mock") {
+        const int zoom = args.size() == 4 ? args[3].toInt() : 1;
+        if (zoom < 1 || zoom > 4)
+            return usage();
+        return resgen::writeCanvasMock(args[2], args[1], zoom) ? 0 : 1;
+    }
+    return usage();
+}
