@@ -12,7 +12,7 @@ THRESHOLD = 3000        # of 32767; the clicks peak near 29000
 QUIET_NS = 100_000_000  # onsets are at least this far apart
 MATCH_BEFORE_NS = 2_000_000
 MATCH_AFTER_NS = 100_000_000
-OFFSET_WINDOW_NS = 2_000_000_000
+OFFSET_WINDOW_NS = 250_000_000
 
 
 def main():
@@ -41,9 +41,11 @@ def main():
         samples.byteswap()
 
     # A read that returned at t holding n samples in all means sample n - 1
-    # was captured no later than t, so sample 0 was captured no later than
-    # t - n / rate. The least of these bounds near a click is the estimate;
-    # taken per click, it follows slow drift between the two clocks.
+    # reached the monitor no later than t, so sample 0 did no later than
+    # t - n / rate. The least of these bounds near a click is the estimate.
+    # It is taken close to each click (a few hundred reads), because the null
+    # sink's sample clock drifts from the monotonic clock (about 0.8 ms a
+    # second here) and its delivery delay changes when a stream comes or goes.
     bounds = [(t, t - n * 1_000_000_000 // rate) for t, n in reads]
 
     def origin_near(t):

@@ -32,7 +32,7 @@ cleanup() {
         # The server removes its pid file as it exits.
         for _ in $(seq 40); do [[ -f $pidfile ]] || break; sleep 0.05; done
     fi
-    rm -rf "$work" 2>/dev/null || true
+    if [[ -n ${KEEP_WORK:-} ]]; then echo "kept $work"; else rm -rf "$work" 2>/dev/null || true; fi
 }
 trap cleanup EXIT
 

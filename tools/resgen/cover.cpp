@@ -51,7 +51,7 @@ QImage coverPicture(const MusicFont& font)
     p.drawText(QPointF(46, 132), QStringLiteral("rhythm reading trainer"));
 
     // A bar of rhythm on the right, engraved like the tests.
-    const Ink bar = engraveRhythmRow(font, {"crot", "quav", "trip", "semi"}, 0.8);
+    const Ink bar = engraveRhythmRow(font, {"crot", "quav", "trip", "semi"}, 1.2, 0.3);
     const QRectF box = bar.bounds();
     const double space = 7.0;
     const QPointF origin(kCanvasWidth - 24 - box.right() * space, 108);

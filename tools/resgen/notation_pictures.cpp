@@ -25,14 +25,17 @@ void paintInk(QImage& image, const Ink& ink, double space, QPointF origin, const
     ink.paint(painter, QTransform(space, 0, 0, space, origin.x(), origin.y()), colour);
 }
 
-// Scales ink to fit `box` (at most `maxSpace` pixels per staff space) and
-// centres it there.
-void paintFitted(QImage& image, const Ink& ink, const QRectF& box, double maxSpace)
+// The pixels per staff space at which ink fits `box`, at most `maxSpace`.
+double fittingSpace(const Ink& ink, const QSizeF& box, double maxSpace)
 {
     const QRectF b = ink.bounds();
-    const double space = std::min({box.width() / b.width(), box.height() / b.height(), maxSpace});
-    const QPointF origin = box.center() - b.center() * space;
-    paintInk(image, ink, space, origin);
+    return std::min({box.width() / b.width(), box.height() / b.height(), maxSpace});
+}
+
+// Ink centred in `box` at `space` pixels per staff space.
+void paintCentred(QImage& image, const Ink& ink, const QRectF& box, double space)
+{
+    paintInk(image, ink, space, box.center() - ink.bounds().center() * space);
 }
 
 } // namespace
@@ -40,7 +43,8 @@ void paintFitted(QImage& image, const Ink& ink, const QRectF& box, double maxSpa
 QImage groupPicture(const MusicFont& font, const Rhythm& rhythm)
 {
     QImage image = transparentImage(QSize(rhythm.advance, kGroupHeight));
-    const Ink ink = engraveRhythm(font, rhythm, rhythm.advance / kStaffSpace);
+    const double width = rhythm.advance / kStaffSpace;
+    const Ink ink = engraveRhythm(font, rhythm, fittingBeatWidth(font, rhythm, width));
     paintInk(image, ink, kStaffSpace, QPointF(0, kHeadLineY));
     return image;
 }
@@ -63,7 +67,7 @@ QImage canvasBackdrop(const MusicFont& font)
     return image;
 }
 
-Ink engraveRhythmRow(const MusicFont& font, const QStringList& rhythmNames, double gap)
+Ink engraveRhythmRow(const MusicFont& font, const QStringList& rhythmNames, double gap, double spread)
 {
     Ink ink;
     double x = 0;
@@ -71,11 +75,13 @@ Ink engraveRhythmRow(const MusicFont& font, const QStringList& rhythmNames, doub
         const Rhythm* rhythm = findRhythm(name);
         if (!rhythm)
             continue;
-        const double beat = rhythm->advance / kStaffSpace;
-        ink.append(engraveRhythm(font, *rhythm, beat), QPointF(x, 0));
-        x += beat + gap;
+        const double compact = compactBeatWidth(font, *rhythm);
+        const double natural = std::max(compact, rhythm->advance / kStaffSpace);
+        const Ink figure = engraveRhythm(font, *rhythm, compact + spread * (natural - compact));
+        ink.append(figure, QPointF(x, 0));
+        x += figure.bounds().right() + gap;
     }
-    Engraver(font, ink).staffLine(-0.4, x - gap + 0.1);
+    Engraver(font, ink).staffLine(-0.4, x - gap + 0.4);
     return ink;
 }
 
@@ -98,8 +104,20 @@ const std::vector<LevelPicture>& levelPictures()
 QImage levelPicture(const MusicFont& font, const LevelPicture& level)
 {
     QImage image = transparentImage(level.size);
-    const Ink ink = engraveRhythmRow(font, level.rhythms, 0.8);
-    paintFitted(image, ink, QRectF(QPointF(3, 3), QSizeF(level.size) - QSizeF(6, 6)), 7.5);
+    const QRectF box(QPointF(3, 3), QSizeF(level.size) - QSizeF(6, 6));
+    constexpr double kLargest = 8.0;
+    // As large as the height allows; then, where the button is wide enough,
+    // the beats spread out towards their spacing on the canvas.
+    const double tallest = fittingSpace(engraveRhythmRow(font, level.rhythms, 1.6, 0), QSizeF(1e6, box.height()), kLargest);
+    Ink ink = engraveRhythmRow(font, level.rhythms, 1.6, 0);
+    for (double spread = 1.0; spread > 0; spread -= 0.05) {
+        Ink wider = engraveRhythmRow(font, level.rhythms, 1.6, spread);
+        if (fittingSpace(wider, box.size(), kLargest) >= tallest) {
+            ink = wider;
+            break;
+        }
+    }
+    paintCentred(image, ink, box, fittingSpace(ink, box.size(), kLargest));
     return image;
 }
 

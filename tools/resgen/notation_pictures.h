@@ -29,8 +29,9 @@ QImage levelPicture(const MusicFont& font, const LevelPicture& level);
 // A time signature of `beats` over 4 on a stretch of the single line.
 QImage timeSignature(const MusicFont& font, int beats);
 
-// The rhythms side by side on a staff line, one beat after another, in staff
-// spaces: used by the level pictures and the cover.
-Ink engraveRhythmRow(const MusicFont& font, const QStringList& rhythmNames, double gap);
+// The rhythms side by side on a staff line, `gap` staff spaces apart, each
+// beat `spread` of the way from its compact width (0) to its width on the
+// canvas (1): used by the level pictures and the cover.
+Ink engraveRhythmRow(const MusicFont& font, const QStringList& rhythmNames, double gap, double spread);
 
 } // namespace resgen

@@ -119,7 +119,44 @@ void engraveBeams(Engraver& e, const std::vector<Placed>& placed, size_t first, 
     }
 }
 
+// How far a stroke reaches right of its x: the head or rest, a dot, a flag.
+double strokeWidth(const Engraver& e, const std::vector<Stroke>& strokes, size_t i)
+{
+    const Stroke& s = strokes[i];
+    if (s.rest)
+        return e.headWidth() / 2 + e.restWidth(s.beams) / 2;
+    double width = e.headWidth() + (s.dotted ? 0.65 : 0);
+    auto beamable = [&](size_t j) { return j < strokes.size() && !strokes[j].rest && strokes[j].beams > 0; };
+    const bool flagged = s.beams > 0 && !(i > 0 && beamable(i - 1)) && !beamable(i + 1);
+    return flagged ? e.stemLeft(0) + 1.12 : width;
+}
+
 } // namespace
+
+double compactBeatWidth(const MusicFont& font, const Rhythm& rhythm)
+{
+    Ink scratch;
+    const Engraver e(font, scratch);
+    const auto& strokes = rhythm.strokes;
+    double width = 3.0;
+    for (size_t i = 0; i + 1 < strokes.size(); ++i) {
+        const double share = (strokes[i + 1].offset - strokes[i].offset) / 60.0;
+        width = std::max(width, (strokeWidth(e, strokes, i) + 0.55) / share);
+    }
+    return width;
+}
+
+double fittingBeatWidth(const MusicFont& font, const Rhythm& rhythm, double pictureWidth)
+{
+    Ink scratch;
+    const Engraver e(font, scratch);
+    const auto& strokes = rhythm.strokes;
+    const double last = strokes.back().offset / 60.0;
+    if (last == 0)
+        return pictureWidth;
+    const double room = pictureWidth - 0.1 - kBeatLeadIn - strokeWidth(e, strokes, strokes.size() - 1);
+    return std::min(pictureWidth, room / last);
+}
 
 Ink engraveRhythm(const MusicFont& font, const Rhythm& rhythm, double beatWidth)
 {

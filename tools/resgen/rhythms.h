@@ -33,6 +33,15 @@ const Rhythm* findRhythm(const QString& name);
 // Space before the first note of a beat, in staff spaces.
 constexpr double kBeatLeadIn = 0.3;
 
+// The narrowest beat, in staff spaces, that still keeps the rhythm's notes
+// and rests apart in proportion to their offsets: for small pictures, where
+// the canvas's advances would waste room.
+double compactBeatWidth(const MusicFont& font, const Rhythm& rhythm);
+
+// The beat width for a picture `pictureWidth` staff spaces wide: the whole
+// width, squeezed just enough that the last note, flag included, ends inside.
+double fittingBeatWidth(const MusicFont& font, const Rhythm& rhythm, double pictureWidth);
+
 // The rhythm on a beat `beatWidth` staff spaces wide starting at x = 0, the
 // head line at y = 0.
 Ink engraveRhythm(const MusicFont& font, const Rhythm& rhythm, double beatWidth);

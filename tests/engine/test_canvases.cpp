@@ -1,0 +1,110 @@
+// The notation canvas and the hit strip painted into images and checked at
+// the places where their pictures and lines belong.
+#include "shell/module1.h"
+#include "shell/resource_accessors.h"
+#include "support/app/app_fixture.h"
+#include <QImage>
+
+using namespace Module1;
+
+namespace {
+
+// The bounding box of the pixels in which two images differ.
+QRect differences(const QImage& a, const QImage& b)
+{
+    QRect box;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (a.pixel(x, y) != b.pixel(x, y))
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+bool isDark(QRgb p) { return qGray(p) < 100; }
+
+// The first column of a picture that is not fully transparent.
+int firstInkColumn(const QImage& image)
+{
+    for (int x = 0; x < image.width(); ++x)
+        for (int y = 0; y < image.height(); ++y)
+            if (qAlpha(image.pixel(x, y)) > 0)
+                return x;
+    return 0;
+}
+
+} // namespace
+
+using CanvasTest = AppTest;
+
+TEST_F(CanvasTest, NotationCanvasShowsCoverCaptionOrTheBar)
+{
+    Window1& w = openWindow();
+    w.Canvas1->Paint = nullptr;
+    const QImage backdrop = w.Canvas1->renderToImage();
+    w.Canvas1->Paint = [&w](platform::Graphics& g) { w.Canvas1_Paint(g); };
+
+    // Idle: the cover picture, drawn whole at the top-left corner.
+    QImage idle = w.Canvas1->renderToImage();
+    EXPECT_EQ(idle.pixel(10, 10), res::cover()->image().pixel(10, 10));
+
+    // Waiting: the caption, in violet, from x = 250 above the baseline y = 150.
+    w.prestarttimer->setEnabled(true);
+    QRect caption = differences(w.Canvas1->renderToImage(), backdrop);
+    EXPECT_GE(caption.left(), 250);
+    EXPECT_LE(caption.left(), 256);
+    EXPECT_LE(caption.bottom(), 160);
+    EXPECT_GE(caption.bottom(), 140);
+    w.prestarttimer->setEnabled(false);
+
+    // Running: each picture at a quarter of its size, tops at y = 100.
+    w.Timer1->setEnabled(true);
+    w.bargroups = {0, 14};
+    w.barleft = {230, 280};
+    QRect bar = differences(w.Canvas1->renderToImage(), backdrop);
+    const double wide = res::ssssss()->Width() * 0.25;
+    const double high = std::max(res::crot()->Height(), res::ssssss()->Height()) * 0.25;
+    EXPECT_GE(bar.left(), 230);
+    EXPECT_LE(bar.left(), 230 + res::crot()->Width() / 4);
+    EXPECT_GE(bar.top(), 100);
+    EXPECT_LE(bar.right(), 280 + wide + 1);
+    EXPECT_LE(bar.bottom(), 100 + high + 1);
+
+    // A repaint changes nothing.
+    int64_t rows = w.notelist->ListCount();
+    w.Canvas1->renderToImage();
+    EXPECT_EQ(w.notelist->ListCount(), rows);
+    EXPECT_EQ(w.bargroups.size(), 2u);
+}
+
+TEST_F(CanvasTest, HitStripRulerTicksAndDots)
+{
+    Window1& w = openWindow();
+    for (int64_t beats : {2, 4, 5}) {
+        SCOPED_TRACE(beats);
+        w.beatsinbar = beats;
+        const int end = 100 + 120 * static_cast<int>(beats);
+        QImage strip = w.Canvas2->renderToImage();
+        EXPECT_TRUE(isDark(strip.pixel(100, 10)));
+        EXPECT_TRUE(isDark(strip.pixel(end, 10)));
+        EXPECT_FALSE(isDark(strip.pixel(end + 3, 10))) << "nothing past the closing tick";
+        for (int k = 0; k <= beats; ++k) {
+            EXPECT_TRUE(isDark(strip.pixel(100 + 120 * k, 5)));
+            EXPECT_TRUE(isDark(strip.pixel(100 + 120 * k, 15)));
+        }
+        EXPECT_FALSE(isDark(strip.pixel(160, 5))) << "no tick between beats";
+    }
+
+    w.beatsinbar = 4;
+    const QImage empty = w.Canvas2->renderToImage();
+    w.place[7] = 0;   // a gap before it does not end the scan
+    w.place[9] = 300; // beyond the bar: drawn beyond the ruler
+    QImage dots = w.Canvas2->renderToImage();
+    const QSize dot = res::bdot()->image().size();
+    QRect first = differences(dots.copy(0, 0, 200, 47), empty.copy(0, 0, 200, 47));
+    const int ink = firstInkColumn(res::bdot()->image());
+    EXPECT_EQ(first.left(), 92 + ink);
+    EXPECT_GE(first.top(), 3);
+    EXPECT_LE(first.right(), 92 + dot.width() - 1);
+    QRect far = differences(dots.copy(600, 0, 112, 47), empty.copy(600, 0, 112, 47));
+    EXPECT_EQ(far.left() + 600, 692 + ink);
+}

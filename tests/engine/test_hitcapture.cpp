@@ -1,0 +1,196 @@
+// The gates of key and MIDI hits, the hit time and hit-strip position, and
+// the pitch a hit sounds.
+#include "platform/numbers.h"
+#include "shell/module1.h"
+#include "shell/resource_accessors.h"
+#include "support/app/app_fixture.h"
+#include <QCoreApplication>
+#include <QKeyEvent>
+
+using namespace Module1;
+
+namespace {
+
+class HitCaptureTest : public AppTest {
+protected:
+    // A test at 60 ticks a beat, 4 beats (bar span 240), whose clock started
+    // at tick T; bar 0 holds rows at the given onsets.
+    Window1& running(std::vector<int64_t> onsets = {0, 60, 120, 180})
+    {
+        Window1& w = openWindow();
+        lasttesttickspeed = 60;
+        w.Timer1->setEnabled(true);
+        w.continuoustime = T;
+        startruntime = T;
+        lastnoteplayed = -1;
+        for (int64_t o : onsets) {
+            w.notelist->AddRow(platform::Str(o));
+            w.notelist->setCell(w.notelist->LastIndex(), 3, "1");
+        }
+        w.notessofar = static_cast<int64_t>(onsets.size());
+        return w;
+    }
+
+    bool key(Qt::Key k, const QString& text, bool autoRepeat = false)
+    {
+        QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier, text, autoRepeat);
+        QCoreApplication::sendEvent(window->TextField1, &press);
+        return press.isAccepted();
+    }
+
+    const int64_t T = 5000;
+};
+
+} // namespace
+
+TEST_F(HitCaptureTest, KeyGatesInTheirOrder)
+{
+    struct Case {
+        const char* name;
+        bool midi, listenplay, allowplay, countinOn, allPlayed;
+        int64_t e; // ticks since continuoustime
+        bool consumed, accepted;
+    };
+    const Case cases[] = {
+        {"MIDI is the input method", true, false, true, false, false, 240, true, false},
+        {"listen bar gate closed", false, true, false, false, false, 240, true, false},
+        {"count-in in listen-and-play", false, true, true, true, false, 240, true, false},
+        {"every generated note hit", false, false, true, false, true, 240, true, false},
+        {"too early: B - 41", false, false, true, false, false, 199, false, false},
+        {"at the early gate: B - 40", false, false, true, false, false, 200, true, true},
+        {"count-in in continuous mode", false, false, true, true, false, 230, true, true},
+        {"play bar, gate open", false, true, true, false, false, 250, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Window1& w = running();
+        midiinput = c.midi;
+        w.listenplay = c.listenplay;
+        w.allowplay = c.allowplay;
+        countin = c.countinOn;
+        if (c.allPlayed)
+            w.notesplayedsofar = w.notessofar;
+        clock.now = T + c.e;
+        sound.played.clear();
+        EXPECT_EQ(w.TextField1_KeyDown("x"), c.consumed);
+        EXPECT_EQ(!w.notelist->Cell(0, 1).isEmpty(), c.accepted);
+        EXPECT_EQ(sound.played.size(), c.accepted ? 1u : 0u);
+        if (c.accepted) {
+            EXPECT_EQ(w.notelist->Cell(0, 1), platform::Str(c.e - 240));
+        }
+        window.reset();
+        Module1::initialise();
+    }
+}
+
+TEST_F(HitCaptureTest, EarlyHitOnABarStartIsShownAtTheStartOfTheStrip)
+{
+    Window1& w = running();
+    w.listenplay = false;
+    clock.now = T + 230; // 10 ticks before the end of the count-in
+    startruntime = T;
+    EXPECT_TRUE(w.TextField1_KeyDown(" "));
+    EXPECT_EQ(w.notelist->Cell(0, 1), "-10");
+    EXPECT_EQ(w.place[0], 0);
+    EXPECT_EQ(w.notelist->Cell(0, 3), "0") << "the first hit sounds pitch 0";
+    EXPECT_EQ(allnotes, 1);
+    EXPECT_EQ(w.notecount, 1);
+
+    // 3 ticks late on the next note: the position comes from the bar.
+    startruntime = T + 240;
+    clock.now = T + 240 + 63;
+    EXPECT_TRUE(w.TextField1_KeyDown(" "));
+    EXPECT_EQ(w.notelist->Cell(1, 1), "63");
+    EXPECT_EQ(w.place[1], 63);
+}
+
+TEST_F(HitCaptureTest, KeysOutsideATestAndNonTapsAreConsumedAndIgnored)
+{
+    Window1& w = running();
+    w.listenplay = false;
+    clock.now = T + 240;
+    EXPECT_TRUE(key(Qt::Key_Shift, QString()));
+    EXPECT_TRUE(key(Qt::Key_Control, QString()));
+    EXPECT_TRUE(key(Qt::Key_A, "a", true)) << "auto-repeat";
+    EXPECT_TRUE(w.notelist->Cell(0, 1).isEmpty());
+    EXPECT_TRUE(key(Qt::Key_A, "a"));
+    EXPECT_EQ(w.notelist->Cell(0, 1), "0");
+
+    w.Timer1->setEnabled(false); // the test is over
+    EXPECT_TRUE(key(Qt::Key_B, "b"));
+    EXPECT_TRUE(w.notelist->Cell(1, 1).isEmpty());
+    EXPECT_EQ(w.notesplayedsofar, 1);
+}
+
+TEST_F(HitCaptureTest, MoreHitsInABarThanTheStripHoldsAreStillRecorded)
+{
+    std::vector<int64_t> onsets;
+    for (int64_t i = 0; i < 120; ++i)
+        onsets.push_back(i * 2);
+    Window1& w = running(onsets);
+    w.listenplay = false;
+    clock.now = T + 240;
+    for (int i = 0; i < 120; ++i)
+        EXPECT_TRUE(w.TextField1_KeyDown(" "));
+    EXPECT_EQ(w.notecount, 120);
+    EXPECT_EQ(w.notelist->Cell(119, 1), "0");
+    EXPECT_NE(w.place[100], -1);
+}
+
+TEST_F(HitCaptureTest, ClosingCadenceOfTheLastThreeHits)
+{
+    // Last bar generated, 6 rows: key hits 4, 5 and 6 sound 2, 1 and 0.
+    Window1& w = running({0, 60, 120, 180, 240, 300});
+    w.listenplay = false;
+    w.pagenumber = w.bars - 1;
+    scriptRandom({1, 2});
+    std::vector<QString> heard;
+    clock.now = T + 240;
+    for (int i = 0; i < 6; ++i) {
+        sound.played.clear();
+        w.TextField1_KeyDown(" ");
+        heard.push_back(sound.played.at(0).name);
+    }
+    EXPECT_EQ(heard[3], "e.wav");
+    EXPECT_EQ(heard[4], "d.wav");
+    EXPECT_EQ(heard[5], "c.wav");
+}
+
+TEST_F(HitCaptureTest, MidiNoteOnsAreHitsAndOtherMessagesAreNot)
+{
+    midi.devices.push_back({});
+    Window1& w = running();
+    ASSERT_TRUE(midiinputpos);
+    midiinput = true;
+    w.listenplay = false;
+    countin = false;
+    midi.noteOn(0, 60, 0);        // velocity 0
+    midi.noteOn(0, 60, 90, 128);  // Note Off
+    midi.noteOn(0, 60, 90, 145);  // channel 2
+    midi.noteOn(0, 62, 90);       // a hit
+    clock.now = T + 240 + 5;
+    sound.played.clear();
+    w.midihits();
+    EXPECT_EQ(w.notelist->Cell(0, 1), "5");
+    EXPECT_TRUE(w.notelist->Cell(1, 1).isEmpty());
+    EXPECT_TRUE(sound.played.empty()) << "silent without the MIDI sound option";
+    EXPECT_EQ(w.notelist->Cell(0, 3), "1") << "the generated pitch stays";
+    EXPECT_EQ(w.nextnote, 0);
+}
+
+TEST_F(HitCaptureTest, MidiLoopEndsOnALibraryErrorAndReopensTheLastDevice)
+{
+    midi.devices.push_back({});
+    midi.devices.push_back({});
+    Window1& w = running();
+    ASSERT_EQ(s->DeviceID(), 1);
+    midiinput = true;
+    midi.pollError = -9995;
+    clock.now = T + 240;
+    w.midihits(); // must return
+    midi.pollError = 0;
+    EXPECT_TRUE(w.notelist->Cell(0, 1).isEmpty());
+    s->Close();
+    w.midihits();
+    EXPECT_EQ(s->DeviceID(), 1) << "reopened on the device it had, not on device 0";
+}
