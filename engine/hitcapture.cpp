@@ -86,8 +86,10 @@ void Window1::midihits()
 {
     if (!s)
         return;
+    // A stream closed by an error is reopened on the device it had: falling
+    // back to another device would score the whole test as missed.
     if (s->DeviceID() < 0)
-        s->OpenInput(0, 100);
+        s->OpenInput(s->LastDeviceID() >= 0 ? s->LastDeviceID() : 0, 100);
     platform::PortMidiEventMBS event;
     // Poll is 0 on a closed stream or an error, so the loop ends; the bound is
     // a second guard against a stream that keeps reporting events.

@@ -127,6 +127,7 @@ int PortMidiStreamMBS::OpenInput(int deviceId, int bufferSize)
         return result < 0 ? result : pmInternalError;
     handle_ = handle;
     device_ = deviceId;
+    lastDevice_ = deviceId;
     backend_ = &backend;
     return 0;
 }
@@ -134,6 +135,11 @@ int PortMidiStreamMBS::OpenInput(int deviceId, int bufferSize)
 int PortMidiStreamMBS::DeviceID() const
 {
     return device_;
+}
+
+int PortMidiStreamMBS::LastDeviceID() const
+{
+    return lastDevice_;
 }
 
 // Library errors read as "nothing waiting", so a caller's loop over Poll ends

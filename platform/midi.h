@@ -72,6 +72,9 @@ public:
     int OpenInput(int deviceId, int bufferSize);
     // The id of the open device, -1 when none is open.
     int DeviceID() const;
+    // The device the stream had open last (it may be closed now), -1 when it
+    // never had one.
+    int LastDeviceID() const;
     // Non-zero while an event is waiting.
     int Poll();
     // 1 when an event was read into `event`, else 0.
@@ -81,6 +84,7 @@ public:
 private:
     void* handle_ = nullptr;
     int device_ = -1;
+    int lastDevice_ = -1;
     MidiBackend* backend_ = nullptr; // the backend that opened handle_
 };
 

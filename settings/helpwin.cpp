@@ -1,5 +1,6 @@
 #include "settings/helpwin.h"
 #include "platform/fonts.h"
+#include "settings/helptext.h"
 #include <QGridLayout>
 #include <QPointer>
 #include <QTextEdit>
@@ -27,7 +28,7 @@ helpwin::helpwin()
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(20, 10, 20, 30);
     layout->addWidget(TextArea1);
-    TextArea1->setPlainText(QStringLiteral("HOW TO PLAY"));
+    TextArea1->setPlainText(helpText());
 }
 
 helpwin* helpwin::instance()
