@@ -1,11 +1,13 @@
 #include "cover.h"
 #include "geometry.h"
+#include "engraver.h"
 #include "notation_pictures.h"
 #include <QFont>
 #include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QRadialGradient>
+#include <algorithm>
 
 namespace resgen {
 
@@ -33,8 +35,8 @@ QImage coverPicture(const MusicFont& font)
     p.setRenderHint(QPainter::TextAntialiasing, true);
 
     // A faint violet glow behind the title.
-    QRadialGradient glow(QPointF(190, 80), 260);
-    glow.setColorAt(0, QColor(243, 236, 255));
+    QRadialGradient glow(QPointF(170, 75), 300);
+    glow.setColorAt(0, QColor(238, 228, 255));
     glow.setColorAt(1, QColor(255, 255, 255));
     p.fillRect(image.rect(), glow);
 
@@ -50,12 +52,16 @@ QImage coverPicture(const MusicFont& font)
     p.setPen(QColor(90, 90, 110));
     p.drawText(QPointF(46, 132), QStringLiteral("rhythm reading trainer"));
 
-    // A bar of rhythm on the right, engraved like the tests.
-    const Ink bar = engraveRhythmRow(font, {"crot", "quav", "trip", "semi"}, 1.2, 0.3);
+    // A bar of rhythm on the right, engraved like the tests, with the clef
+    // of the test screen's staff.
+    Ink bar = engraveRhythmRow(font, {"crot", "quav", "trip", "semi"}, 1.4, 0.2);
+    Engraver(font, bar).glyph(glyph::unpitchedPercussionClef1, {-2.6, 0});
+    Engraver(font, bar).staffLine(-3.2, -0.4);
     const QRectF box = bar.bounds();
-    const double space = 7.0;
-    const QPointF origin(kCanvasWidth - 24 - box.right() * space, 108);
-    bar.paint(p, QTransform(space, 0, 0, space, origin.x(), origin.y()), QColor(60, 40, 100));
+    const QRectF room(QPointF(392, 34), QPointF(kCanvasWidth - 26, 140));
+    const double space = std::min(room.width() / box.width(), room.height() / box.height());
+    const QPointF origin = room.center() - box.center() * space;
+    bar.paint(p, QTransform(space, 0, 0, space, origin.x(), origin.y()), QColor(58, 34, 110));
 
     // The hint, with the button's own word in the button's colour.
     const QFont hint = face("Liberation Sans", 21, false);

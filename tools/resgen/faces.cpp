@@ -103,7 +103,7 @@ QImage buttonFace(int width, int height, const QString& caption, FaceColour colo
         textBox.setLeft(iconBox.right() + 4);
     }
 
-    const int size = fittingPixelSize(caption, int(height * 0.46), textBox.width() - 14);
+    const int size = fittingPixelSize(caption, int(height * 0.44), textBox.width() - 22);
     p.setFont(captionFont(size));
     if (colour != FaceColour::Disabled) {
         p.setPen(QColor(0, 0, 0, 70));
