@@ -1,0 +1,160 @@
+// The unhandled-error guard, and the controls' own semantics: the table of
+// text cells with its bounds, the picture button's identity, the key field's
+// consumed keys, and the timers' enabled state.
+#include "platform/controls.h"
+#include "platform/errors.h"
+#include "platform/services.h"
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <gtest/gtest.h>
+
+using namespace platform;
+
+namespace {
+
+class GuardTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        setMessageBoxSink(&box);
+        setQuitSink(&quit);
+    }
+    void TearDown() override
+    {
+        setMessageBoxSink(nullptr);
+        setQuitSink(nullptr);
+    }
+    RecordingMessageBox box;
+    RecordingQuit quit;
+};
+
+} // namespace
+
+TEST_F(GuardTest, AnUnhandledErrorIsNamedAndTheProgramQuitsWithAFailure)
+{
+    struct Case {
+        std::function<void()> raise;
+        const char* named;
+    };
+    const Case cases[] = {
+        {[] { throw NilObjectException("empty object reference"); }, "NilObjectException"},
+        {[] { throw OutOfBoundsException("row 3 of 2"); }, "OutOfBoundsException"},
+        {[] { throw IOException("disk full"); }, "IOException"},
+        {[] { throw std::runtime_error("plain"); }, "plain"},
+        {[] { throw 42; }, "unknown"},
+    };
+    for (const Case& c : cases) {
+        box.shown.clear();
+        quit.codes.clear();
+        guarded(c.raise);
+        ASSERT_EQ(box.shown.size(), 1);
+        EXPECT_TRUE(box.shown[0].contains(QLatin1String(c.named))) << box.shown[0].toStdString();
+        EXPECT_EQ(quit.codes, std::vector<int>{1});
+    }
+}
+
+TEST_F(GuardTest, ControlHandlersRunThroughTheGuard)
+{
+    BevelButton button;
+    button.Action = [] { throw NilObjectException(); };
+    button.click(); // must not throw into Qt
+    EXPECT_EQ(quit.codes, std::vector<int>{1});
+
+    TextField field;
+    field.KeyDown = [](const QKeyEvent&) -> bool { throw OutOfBoundsException(); };
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
+    QCoreApplication::sendEvent(&field, &press);
+    EXPECT_EQ(quit.codes, (std::vector<int>{1, 1}));
+}
+
+TEST(Listbox, CellsAreTextAndIndexesAreBounded)
+{
+    Listbox list(5);
+    EXPECT_EQ(list.ListCount(), 0);
+    EXPECT_EQ(list.LastIndex(), -1);
+    EXPECT_THROW(list.Cell(0, 0), OutOfBoundsException);
+    list.AddRow("0");
+    list.AddRow("60");
+    EXPECT_EQ(list.LastIndex(), 1);
+    EXPECT_EQ(list.Cell(1, 0), "60");
+    EXPECT_EQ(list.Cell(1, 4), "");
+    list.setCell(1, 3, "2");
+    EXPECT_EQ(list.Cell(1, 3), "2");
+    EXPECT_THROW(list.Cell(2, 0), OutOfBoundsException);
+    EXPECT_THROW(list.Cell(0, 5), OutOfBoundsException);
+    EXPECT_THROW(list.setCell(-1, 0, "x"), OutOfBoundsException);
+    list.DeleteAllRows();
+    EXPECT_EQ(list.ListCount(), 0);
+    EXPECT_EQ(list.LastIndex(), -1);
+}
+
+TEST(Listbox, AnEditableColumnTakesEditsInPlace)
+{
+    Listbox list(5);
+    list.AddRow("0");
+    EXPECT_FALSE(list.ColumnEditable(1));
+    list.setColumnEditable(1, true);
+    EXPECT_TRUE(list.ColumnEditable(1));
+    QModelIndex cell = list.model()->index(0, 1);
+    EXPECT_TRUE(list.model()->flags(cell) & Qt::ItemIsEditable);
+    EXPECT_FALSE(list.model()->flags(list.model()->index(0, 0)) & Qt::ItemIsEditable);
+    list.model()->setData(cell, "12.9", Qt::EditRole);
+    EXPECT_EQ(list.Cell(0, 1), "12.9");
+}
+
+TEST(BevelButton, ItsPictureIsReadBackByIdentity)
+{
+    Picture a("a.png", QImage(4, 4, QImage::Format_ARGB32));
+    Picture b("b.png", QImage(4, 4, QImage::Format_ARGB32));
+    BevelButton button;
+    button.setIcon(&a);
+    EXPECT_EQ(button.Icon(), Ref<Picture>(&a));
+    EXPECT_FALSE(button.Icon() == Ref<Picture>(&b));
+    EXPECT_TRUE(Ref<Picture>() == Ref<Picture>()) << "two empty references are equal";
+    EXPECT_THROW(Ref<Picture>()->Width(), NilObjectException);
+}
+
+TEST(TextField, AConsumedKeyLeavesTheFieldAsItWas)
+{
+    TextField field;
+    bool consume = true;
+    field.KeyDown = [&consume](const QKeyEvent&) { return consume; };
+    QKeyEvent a(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
+    QCoreApplication::sendEvent(&field, &a);
+    EXPECT_EQ(field.text(), "");
+    consume = false;
+    QKeyEvent b(QEvent::KeyPress, Qt::Key_B, Qt::NoModifier, "b");
+    QCoreApplication::sendEvent(&field, &b);
+    EXPECT_EQ(field.text(), "b");
+    QKeyEvent c(QEvent::KeyPress, Qt::Key_C, Qt::NoModifier, "c");
+    QCoreApplication::sendEvent(&field, &c);
+    EXPECT_EQ(field.text(), "b") << "one character at most";
+}
+
+TEST(Timer, ASingleShotIsOffOnceFiredAndADisabledTimerNeverFires)
+{
+    Timer single;
+    single.setMode(1);
+    single.setPeriod(0); // due at the next turn of the event loop
+    int fired = 0;
+    bool enabledWhileFiring = true;
+    single.Action = [&] {
+        ++fired;
+        enabledWhileFiring = single.Enabled();
+    };
+    single.setEnabled(true);
+    EXPECT_TRUE(single.Enabled());
+    for (int i = 0; i < 20 && fired == 0; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_EQ(fired, 1);
+    EXPECT_FALSE(enabledWhileFiring);
+    EXPECT_FALSE(single.Enabled());
+
+    Timer off;
+    off.setPeriod(0);
+    off.Action = [&] { ++fired; };
+    off.setEnabled(true);
+    off.setEnabled(false);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(fired, 1);
+}
