@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include "platform/controls.h"
 #include <QPointer>
 
 using namespace Module1;
@@ -34,10 +35,7 @@ QLabel* makeLabel(QWidget* parent, int x, int y, int w, int h, const QString& te
     label->setTextInteractionFlags(Qt::NoTextInteraction);
     platform::setTextColor(label, colour);
     if (opaque) {
-        label->setAutoFillBackground(true);
-        QPalette pal = label->palette();
-        pal.setColor(QPalette::Window, Qt::white);
-        label->setPalette(pal);
+        platform::setWhiteBackground(label);
     }
     return label;
 }
@@ -84,10 +82,7 @@ Window1::Window1()
                    Qt::WindowMinimizeButtonHint);
     auto* client = new QWidget(this);
     client->setFixedSize(clientWidth, clientHeight);
-    client->setAutoFillBackground(true);
-    QPalette pal = client->palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    client->setPalette(pal);
+    platform::setWhiteBackground(client);
     setCentralWidget(client);
     createControls();
     // Fixed size: the client area plus the menu bar.
@@ -150,6 +145,7 @@ void Window1::createControls()
     resultbox = new QGroupBox(w);
     resultbox->setGeometry(45, 416, 667, 189);
     resultbox->setTitle(QString());
+    platform::setWhiteBackground(resultbox);
     resultbox->hide();
     // The result labels' coordinates are the window's; the box holds them.
     auto inBox = [](int x, int y) { return QPoint(x - 45, y - 416); };

@@ -296,6 +296,14 @@ void TextField::keyPressEvent(QKeyEvent* event)
         QLineEdit::keyPressEvent(event);
 }
 
+void setWhiteBackground(QWidget* widget)
+{
+    widget->setAutoFillBackground(true);
+    QPalette pal = widget->palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    widget->setPalette(pal);
+}
+
 // --- Labels ----------------------------------------------------------------
 
 void setTextColor(QLabel* label, uint32_t colour)

@@ -136,6 +136,9 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 };
 
+// Fills the widget's background with opaque white.
+void setWhiteBackground(QWidget* widget);
+
 // Label helpers: colour as 0xRRGGBB.
 void setTextColor(QLabel* label, uint32_t colour);
 uint32_t textColor(const QLabel* label);

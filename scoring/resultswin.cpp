@@ -1,4 +1,5 @@
 #include "scoring/resultswin.h"
+#include "platform/controls.h"
 #include <QPointer>
 
 namespace {
@@ -10,10 +11,7 @@ resultswin::resultswin()
     setWindowTitle(QStringLiteral("Results"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(652, 478);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    setPalette(pal);
+    platform::setWhiteBackground(this);
 }
 
 resultswin* resultswin::instance()

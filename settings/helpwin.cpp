@@ -2,6 +2,7 @@
 #include "platform/fonts.h"
 #include "settings/helptext.h"
 #include <QGridLayout>
+#include "platform/controls.h"
 #include <QPointer>
 #include <QTextEdit>
 
@@ -15,10 +16,7 @@ helpwin::helpwin()
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint);
     setAttribute(Qt::WA_DeleteOnClose);
     resize(658, 406);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    setPalette(pal);
+    platform::setWhiteBackground(this);
     TextArea1 = new QTextEdit(this);
     TextArea1->setReadOnly(true);
     TextArea1->setFont(platform::font(QStringLiteral("Arial"), 16));

@@ -1,4 +1,5 @@
 #include "settings/optionwin.h"
+#include "platform/controls.h"
 #include <QPointer>
 
 namespace {
@@ -10,10 +11,7 @@ optionwin::optionwin()
     setWindowTitle(QStringLiteral("Options"));
     setFixedSize(830, 560);
     setAttribute(Qt::WA_DeleteOnClose);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    setPalette(pal);
+    platform::setWhiteBackground(this);
 }
 
 optionwin* optionwin::instance()
