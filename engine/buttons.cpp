@@ -129,5 +129,13 @@ void Window1::Slider1_Open()
 void Window1::Slider1_ValueChanged()
 {
     tickspeed = Slider1->value();
-    tempolabel->setText(Str(3600 / tickspeed) + QStringLiteral(" bpm"));
+    tempolabel->setText(tempotext(tickspeed));
+}
+
+QString Window1::tempotext(int64_t ticksPerBeat)
+{
+    // Only a damaged setting can be 0 or less; it must not divide by zero.
+    if (ticksPerBeat <= 0)
+        return QStringLiteral("0 bpm");
+    return Str(3600 / ticksPerBeat) + QStringLiteral(" bpm");
 }

@@ -191,7 +191,6 @@ void Window1::createControls()
     Slider1->setTracking(false); // the value changes when the thumb is released
     Slider1->setTickPosition(QSlider::NoTicks);
     connect(Slider1, &QSlider::valueChanged, this, [this] { platform::guarded([this] { Slider1_ValueChanged(); }); });
-    platform::guarded([this] { Slider1_Open(); });
 
     tmisslabel1 = makeLabel(w, 734, 419, 202, 43, QStringLiteral("SET TEMPO"), Qt::AlignHCenter, 0x8000FF, comic, 25,
                             false);
@@ -207,6 +206,10 @@ void Window1::createControls()
 
     replaytimer = makeTimer(this, 2, 10);
     replaytimer->Action = [this] { replaytimer_Action(); };
+
+    // Controls' open events run once every control exists: the slider's
+    // value change writes the tempo label.
+    platform::guarded([this] { Slider1_Open(); });
 }
 
 void Window1::Event_Open()
@@ -259,7 +262,7 @@ void Window1::Event_Open()
     // follows what it shows, so no tempo outside that range is ever used.
     if (tickspeed != Slider1->value())
         Slider1_ValueChanged();
-    tempolabel->setText(Str(3600 / tickspeed) + QStringLiteral(" bpm"));
+    tempolabel->setText(tempotext(tickspeed));
 }
 
 void Window1::Event_Close()

@@ -153,6 +153,8 @@ private:
     void recordHit(int64_t hitTime);
     // Chooses Window1.nextnote after a hit (the closing cadence or the pitch walk).
     void choosenextnote(int64_t notesPlayed, bool midi);
+    // The tempo as the label shows it: 3600 / tempo, then " bpm".
+    static QString tempotext(int64_t ticksPerBeat);
     // Writes the six totals labels.
     void showtotals();
 };
