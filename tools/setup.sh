@@ -10,6 +10,7 @@ packages=(
   libportmidi-dev
   googletest libgtest-dev
   fonts-liberation fonts-comic-neue
+  locales-all
   xvfb xauth xdotool imagemagick x11-utils
   pulseaudio pulseaudio-utils
 )
