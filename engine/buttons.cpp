@@ -62,6 +62,8 @@ void Window1::prestarttimer_Action()
 
 void Window1::starttest()
 {
+    // A test and a replay share the run state; a test start ends the replay.
+    replaytimer->setEnabled(false);
     for (int64_t i = 0; i <= 100; ++i)
         place[i] = -1;
     notecount = 0;

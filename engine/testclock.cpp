@@ -21,17 +21,22 @@ constexpr uint32_t green = 0x00E000;
 
 void Window1::Timer1_Action()
 {
+    // No pass runs while the error message is open.
+    if (timer1boxopen)
+        return;
     try {
         testClockPass();
     } catch (...) {
         // Any error of a pass: the MIDI stream is closed, the user is told, and
         // the rest of the pass is dropped; the clock keeps running.
+        timer1boxopen = true;
         try {
             if (s)
                 s->Close();
             platform::MsgBox(QStringLiteral("Timer1"));
         } catch (...) {
         }
+        timer1boxopen = false;
     }
 }
 

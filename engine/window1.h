@@ -144,6 +144,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    bool timer1boxopen = false; // the test clock's error message is open
     void createControls();
     void keyDownEvent(const QKeyEvent& event, bool& consumed);
     QAction* menuItem(const char* name);

@@ -285,6 +285,18 @@ TextField::TextField(QWidget* parent) : QLineEdit(parent)
     setMaxLength(1);
 }
 
+bool TextField::event(QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+            keyPressEvent(key);
+            return true;
+        }
+    }
+    return QLineEdit::event(event);
+}
+
 void TextField::keyPressEvent(QKeyEvent* event)
 {
     bool consumed = false;

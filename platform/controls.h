@@ -133,6 +133,8 @@ public:
     std::function<bool(const QKeyEvent&)> KeyDown;
 
 protected:
+    // Tab and Backtab reach the key-down handler too instead of moving the focus.
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 };
 

@@ -4,6 +4,7 @@
 #include "shell/module1.h"
 #include "shell/resource_accessors.h"
 #include "support/app/app_fixture.h"
+#include <QApplication>
 #include <QCoreApplication>
 #include <QKeyEvent>
 
@@ -193,4 +194,19 @@ TEST_F(HitCaptureTest, MidiLoopEndsOnALibraryErrorAndReopensTheLastDevice)
     s->Close();
     w.midihits();
     EXPECT_EQ(s->DeviceID(), 1) << "reopened on the device it had, not on device 0";
+}
+
+TEST_F(HitCaptureTest, TabIsAHitAndKeepsTheFocusOnTheKeyField)
+{
+    Window1& w = running();
+    w.listenplay = false;
+    w.show();
+    w.TextField1->setFocus();
+    clock.now = T + 240;
+    EXPECT_TRUE(key(Qt::Key_Tab, "\t"));
+    EXPECT_EQ(w.notelist->Cell(0, 1), "0");
+    QKeyEvent back(QEvent::KeyPress, Qt::Key_Backtab, Qt::ShiftModifier, QString());
+    QCoreApplication::sendEvent(w.TextField1, &back);
+    EXPECT_EQ(w.notelist->Cell(1, 1), "0");
+    EXPECT_TRUE(w.TextField1->hasFocus() || !QApplication::focusWidget());
 }

@@ -364,3 +364,32 @@ TEST_F(TestClockTest, RepeatModeHoldsTheTestAndRepeatsItsGroups)
     EXPECT_EQ(w.BevelButton1->Icon(), res::go());
     EXPECT_FALSE(w.BevelButton5->isHidden()) << "hidden only by the next START";
 }
+
+TEST_F(TestClockTest, NoPassRunsWhileTheErrorMessageIsOpen)
+{
+    Window1& w = openWindow();
+    w.listenplay = false;
+    int64_t T = startTest();
+    w.listening = true;
+    w.notelist->setCell(0, 3, "9"); // sounding row 0 fails on every pass
+    int nested = 0;
+    box.whileOpen = [&] {
+        // Passes that come while the box is open do nothing.
+        ++nested;
+        clock.now += 1;
+        w.Timer1_Action();
+    };
+    clock.now = T + 1;
+    w.Timer1_Action();
+    EXPECT_EQ(nested, 1);
+    EXPECT_EQ(box.shown.size(), 1);
+}
+
+TEST_F(TestClockTest, ATestStartEndsARunningReplay)
+{
+    Window1& w = openWindow();
+    w.replaytimer->setEnabled(true);
+    startTest();
+    EXPECT_FALSE(w.replaytimer->Enabled());
+    EXPECT_TRUE(w.Timer1->Enabled());
+}
