@@ -210,3 +210,14 @@ TEST_F(HitCaptureTest, TabIsAHitAndKeepsTheFocusOnTheKeyField)
     EXPECT_EQ(w.notelist->Cell(1, 1), "0");
     EXPECT_TRUE(w.TextField1->hasFocus() || !QApplication::focusWidget());
 }
+
+TEST_F(HitCaptureTest, WithABarSpanOfFortyTheEarlyGateNeverRefuses)
+{
+    Window1& w = running();
+    lasttesttickspeed = 20;
+    w.beatsinbar = 2; // bar span 40
+    w.listenplay = false;
+    clock.now = T; // the very start of the count-in
+    EXPECT_TRUE(w.TextField1_KeyDown(" "));
+    EXPECT_EQ(w.notelist->Cell(0, 1), "-40");
+}
