@@ -5,6 +5,7 @@
 #include "shell/mainmenubar.h"
 #include "shell/velvane.h"
 #include <QApplication>
+#include <QPointer>
 #include <QWidget>
 #include <memory>
 
@@ -31,6 +32,18 @@ void _NewAppInstance(int& argc, char** argv)
 }
 
 } // namespace
+
+void deleteTopLevelWindows()
+{
+    // Deleting one window deletes its children, some of which (menus) are
+    // top-level widgets of the list too: hold them through guarded pointers.
+    QList<QPointer<QWidget>> windows;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        windows << w;
+    for (const QPointer<QWidget>& w : windows)
+        if (w && !w->parent())
+            delete w.data();
+}
 
 void _InitFileTypes() {}
 
@@ -72,9 +85,7 @@ int _Main(int& argc, char** argv, const std::function<void()>& makeDefaultView)
     else
         status = 1;
     // Windows go before the application object they belong to.
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (!w->parent())
-            delete w;
+    deleteTopLevelWindows();
     platform::setSoundOutput(nullptr);
     mixer.reset();
     application.reset();

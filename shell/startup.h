@@ -11,3 +11,6 @@ void _EarlyStartup(int& argc, char** argv);
 void _InitFileTypes();
 void _ApplicationAddMenuHandlers();
 void _LateStartup(const std::function<void()>& makeDefaultView);
+
+// Deletes every window (before the application object goes).
+void deleteTopLevelWindows();
