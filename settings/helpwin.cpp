@@ -4,6 +4,8 @@
 #include <QGridLayout>
 #include "platform/controls.h"
 #include <QPointer>
+#include <QTextBlockFormat>
+#include <QTextCursor>
 #include <QTextEdit>
 
 namespace {
@@ -27,6 +29,12 @@ helpwin::helpwin()
     layout->setContentsMargins(20, 10, 20, 30);
     layout->addWidget(TextArea1);
     TextArea1->setPlainText(helpText());
+    // Line spacing 1.5.
+    QTextCursor all(TextArea1->document());
+    all.select(QTextCursor::Document);
+    QTextBlockFormat spacing;
+    spacing.setLineHeight(150, QTextBlockFormat::ProportionalHeight);
+    all.mergeBlockFormat(spacing);
 }
 
 helpwin* helpwin::instance()
