@@ -17,6 +17,12 @@ void Window1::BevelButton1_Action()
 {
     platform::Ref<platform::Picture> face = BevelButton1->Icon();
     if (face == res::go() || face == res::repeat()) {
+        // A test and a replay share the run state: START ends a replay.
+        if (replaytimer->Enabled()) {
+            replaytimer->setEnabled(false);
+            if (resultswin* results = resultswin::existing())
+                results->BevelButton1->setIcon(res::play());
+        }
         BevelButton1->setIcon(res::stop());
         prestarttimer->setEnabled(true);
         BevelButton3->setEnabled(false);
@@ -62,8 +68,6 @@ void Window1::prestarttimer_Action()
 
 void Window1::starttest()
 {
-    // A test and a replay share the run state; a test start ends the replay.
-    replaytimer->setEnabled(false);
     for (int64_t i = 0; i <= 100; ++i)
         place[i] = -1;
     notecount = 0;

@@ -3,6 +3,7 @@
 #include "engine/window1.h"
 #include "platform/numbers.h"
 #include "platform/ticks.h"
+#include "scoring/resultswin.h"
 #include "shell/module1.h"
 #include "shell/resource_accessors.h"
 
@@ -16,6 +17,9 @@ void Window1::replaytimer_Action()
     auto stopReplay = [this] {
         replaytimer->setEnabled(false);
         Slider1->setEnabled(true);
+        // Only an open results window has a replay button to reset.
+        if (resultswin* open = resultswin::existing())
+            open->BevelButton1->setIcon(res::play());
     };
     try {
         const int64_t rows = notelist->ListCount();

@@ -385,7 +385,7 @@ TEST_F(TestClockTest, NoPassRunsWhileTheErrorMessageIsOpen)
     EXPECT_EQ(box.shown.size(), 1);
 }
 
-TEST_F(TestClockTest, ATestStartEndsARunningReplay)
+TEST_F(TestClockTest, StartEndsARunningReplay)
 {
     Window1& w = openWindow();
     w.replaytimer->setEnabled(true);
