@@ -221,3 +221,158 @@ TEST_F(HitCaptureTest, WithABarSpanOfFortyTheEarlyGateNeverRefuses)
     EXPECT_TRUE(w.TextField1_KeyDown(" "));
     EXPECT_EQ(w.notelist->Cell(0, 1), "-40");
 }
+
+// A hit on a note that starts a bar is shown at the start of the strip only
+// when it is early; exact and late hits take their place in the bar.
+TEST_F(HitCaptureTest, StripPositionOfAHitOnANoteThatStartsABar)
+{
+    struct Case {
+        const char* what;
+        int64_t tick;        // after T; the hit time is tick - 240
+        int64_t barLine;     // the last bar line the clock has made, after T
+        int64_t position;
+    };
+    const Case cases[] = {
+        {"10 ticks early", 470, 240, 0},
+        {"exact, before the clock's pass makes the bar line", 480, 240, 240},
+        {"exact, after the bar line", 480, 480, 0},
+        {"3 ticks late", 483, 480, 3},
+    };
+    for (const bool viaMidi : {false, true}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + (viaMidi ? " (MIDI)" : " (key)"));
+            if (viaMidi)
+                midi.devices.push_back({});
+            Window1& w = running({240, 300}); // the rows of bar 1
+            w.listenplay = false;
+            countin = false;
+            startruntime = T + c.barLine;
+            clock.now = T + c.tick;
+            if (viaMidi) {
+                midiinput = true;
+                midi.noteOn(0);
+                w.midihits();
+            } else {
+                EXPECT_TRUE(w.TextField1_KeyDown(" "));
+            }
+            EXPECT_EQ(w.notelist->Cell(0, 1), platform::Str(c.tick - 240));
+            EXPECT_EQ(w.place[0], c.position);
+            window.reset();
+            midi.devices.clear();
+            Module1::initialise();
+        }
+    }
+}
+
+TEST_F(HitCaptureTest, MidiGatesInTheirOrder)
+{
+    struct Case {
+        const char* name;
+        bool listenplay, allowplay, countinOn, allPlayed;
+        int64_t e; // ticks since continuoustime
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"every generated note hit", false, true, false, true, 240, false},
+        {"listen bar gate closed", true, false, false, false, 240, false},
+        {"too early: B - 41", false, true, false, false, 199, false},
+        {"at the early gate: B - 40", false, true, false, false, 200, true},
+        {"the count-in is no gate for MIDI", true, true, true, false, 240, true},
+        {"play bar, gate open", true, true, false, false, 250, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        midi.devices.push_back({});
+        Window1& w = running();
+        midiinput = true;
+        w.listenplay = c.listenplay;
+        w.allowplay = c.allowplay;
+        countin = c.countinOn;
+        if (c.allPlayed)
+            w.notesplayedsofar = w.notessofar;
+        const int64_t playedBefore = w.notesplayedsofar;
+        clock.now = T + c.e;
+        midi.noteOn(0);
+        w.midihits();
+        EXPECT_EQ(!w.notelist->Cell(0, 1).isEmpty(), c.accepted);
+        EXPECT_EQ(w.notesplayedsofar - playedBefore, c.accepted ? 1 : 0);
+        EXPECT_EQ(allnotes, c.accepted ? 1 : 0);
+        if (c.accepted) {
+            EXPECT_EQ(w.notelist->Cell(0, 1), platform::Str(c.e - 240));
+        }
+        EXPECT_TRUE(midi.devices[0].waiting.empty()) << "the event is read either way";
+        window.reset();
+        midi.devices.clear();
+        Module1::initialise();
+    }
+}
+
+// With the MIDI sound on and the last bar generated, the last two MIDI hits
+// sound d and c; the one before them still follows the pitch walk.
+TEST_F(HitCaptureTest, ClosingCadenceOfTheLastMidiHits)
+{
+    midi.devices.push_back({});
+    Window1& w = running({0, 60, 120, 180, 240, 300});
+    midiinput = true;
+    playmidinotes = true;
+    w.listenplay = false;
+    countin = false;
+    w.pagenumber = w.bars - 1;
+    // The walk from c draws d (1), from d draws e (2), from e draws f (3).
+    scriptRandom({1, 2, 3});
+    clock.now = T + 240;
+    for (int i = 0; i < 6; ++i)
+        midi.noteOn(0);
+    sound.played.clear();
+    w.midihits();
+    EXPECT_EQ(sound.names(), (QStringList{"c.wav", "d.wav", "e.wav", "f.wav", "d.wav", "c.wav"}));
+    EXPECT_EQ(w.notesplayedsofar, 6);
+}
+
+// In listen-and-play mode the row for the next hit can lie past the last row:
+// such a hit sounds and moves the counters on but writes nothing.
+TEST_F(HitCaptureTest, AHitPastTheLastRowWritesNothing)
+{
+    struct Case {
+        const char* what;
+        int64_t row; // allnotes before the hit
+        bool written;
+    };
+    const Case cases[] = {{"on the last row", 3, true}, {"past the last row", 4, false}};
+    for (const bool viaMidi : {false, true}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + (viaMidi ? " (MIDI)" : " (key)"));
+            if (viaMidi)
+                midi.devices.push_back({});
+            Window1& w = running();
+            w.listenplay = true;
+            w.allowplay = true;
+            countin = false;
+            playmidinotes = true;
+            allnotes = c.row;
+            w.notesplayedsofar = 1;
+            w.notecount = 2;
+            clock.now = T + 250;
+            sound.played.clear();
+            if (viaMidi) {
+                midiinput = true;
+                midi.noteOn(0);
+                w.midihits();
+            } else {
+                EXPECT_TRUE(w.TextField1_KeyDown(" "));
+            }
+            EXPECT_EQ(sound.played.size(), 1u) << "the hit sounds";
+            EXPECT_EQ(w.notesplayedsofar, 2);
+            EXPECT_EQ(allnotes, c.row + 1);
+            EXPECT_EQ(w.notecount, 3);
+            EXPECT_EQ(w.notelist->ListCount(), 4);
+            EXPECT_EQ(w.notelist->Cell(3, 1), c.written ? QStringLiteral("10") : QString());
+            EXPECT_EQ(w.place[2] != -1, c.written);
+            for (int64_t r = 0; r < 3; ++r)
+                EXPECT_TRUE(w.notelist->Cell(r, 1).isEmpty()) << "row " << r;
+            window.reset();
+            midi.devices.clear();
+            Module1::initialise();
+        }
+    }
+}

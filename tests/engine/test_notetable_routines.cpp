@@ -3,6 +3,9 @@
 #include "platform/numbers.h"
 #include "shell/module1.h"
 #include "support/app/app_fixture.h"
+#include <QApplication>
+#include <QLineEdit>
+#include <QPointer>
 #include <QTest>
 #include <map>
 
@@ -279,6 +282,29 @@ TEST_F(NoteTableTest, MouseClickOnTheTableRunsTheHandler)
     EXPECT_TRUE(list.ColumnEditable(1));
     EXPECT_EQ(Val(list.Cell(1, 2)), -2.0);
     EXPECT_TRUE(box.shown.isEmpty()) << box.shown.join(QStringLiteral(" | ")).toStdString();
+}
+
+// A click on a hit time opens the editor on that very cell, and what the user
+// types there is stored in the note table.
+TEST_F(NoteTableTest, ClickedHitTimeIsEditedInPlaceAndStored)
+{
+    fill({{"0", "5", "0"}, {"480", "478"}, {"540", "541"}});
+    window->show();
+    platform::Listbox& list = *window->notelist;
+    const QModelIndex cell = list.model()->index(1, 1);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, list.visualRect(cell).center());
+    QPointer<QLineEdit> editor = list.viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr) << "an editor is open";
+    EXPECT_TRUE(editor->isVisible());
+    EXPECT_TRUE(editor->geometry().contains(list.visualRect(cell).center())) << "on the clicked cell";
+    EXPECT_EQ(editor->text(), QStringLiteral("478"));
+    editor->selectAll();
+    QTest::keyClicks(editor, QStringLiteral("470"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents(); // the view commits the edit as a queued call
+    EXPECT_EQ(list.Cell(1, 1), QStringLiteral("470"));
+    EXPECT_EQ(list.Cell(2, 1), QStringLiteral("541")) << "no other cell changes";
+    EXPECT_TRUE(editor.isNull() || !editor->isVisible()) << "the editor is closed";
 }
 
 } // namespace

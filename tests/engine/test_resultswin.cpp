@@ -239,6 +239,58 @@ TEST_F(ResultsWindowTest, ReplayEndsByItselfAndTheButtonShowsPlay)
     }
 }
 
+// The replay's metronome counts the beats in a bar as they are set now, even
+// when the test was played with another number; the hits keep their times.
+TEST_F(ResultsWindowTest, ReplayBarLengthFollowsTheBeatsSetNow)
+{
+    for (const int64_t beats : {2, 3, 5}) {
+        SCOPED_TRACE(beats);
+        Window1& w = withNotes({{"0", "0", "0", "0"}, {"60", "61", "61", "1"}, {"420", "390", "390", "2"}});
+        resultswin& r = results();
+        w.beatsinbar = beats; // changed after the test
+        r.BevelButton1_Action();
+        takePlayed();
+        // A click on every beat, hi on every bar line of `beats` beats.
+        std::vector<Sounded> expected = {{0, "c.wav"}, {61, "d.wav"}, {390, "e.wav"}};
+        for (int64_t beat = 1; beat * 60 < 390; ++beat)
+            expected.push_back({beat * 60, beat % beats == 0 ? "hi.wav" : "low.wav"});
+        std::stable_sort(expected.begin(), expected.end(),
+                         [](const Sounded& a, const Sounded& b) { return a.tick < b.tick; });
+        EXPECT_EQ(runReplay(clock.now), expected);
+        EXPECT_FALSE(w.replaytimer->Enabled());
+    }
+}
+
+// An empty note table gives the replay clock nothing to play: its first pass
+// stops it and gives the slider and the replay button back.
+TEST_F(ResultsWindowTest, ReplayOfAnEmptyNoteTableStopsOnItsFirstPass)
+{
+    Window1& w = withNotes({});
+    resultswin& r = results();
+    w.lastnotesounded = 0;
+    w.replaytimer->setEnabled(true);
+    w.Slider1->setEnabled(false);
+    r.BevelButton1->setIcon(res::smallstop());
+    clock.now += 1;
+    w.replaytimer_Action();
+    EXPECT_FALSE(w.replaytimer->Enabled());
+    EXPECT_TRUE(w.Slider1->isEnabled());
+    EXPECT_EQ(r.BevelButton1->Icon(), res::play());
+    EXPECT_TRUE(takePlayed().isEmpty());
+}
+
+// Hits made before the first onset have negative times: they are due at the
+// replay start, one a pass.
+TEST_F(ResultsWindowTest, ReplayPlaysNegativeHitTimesAtOnce)
+{
+    Window1& w = withNotes({{"0", "-10", "-10", "0"}, {"0", "-3", "-3", "1"}, {"60", "50", "50", "2"}});
+    resultswin& r = results();
+    r.BevelButton1_Action();
+    takePlayed();
+    EXPECT_EQ(runReplay(clock.now), (std::vector<Sounded>{{0, "c.wav"}, {1, "d.wav"}, {50, "e.wav"}}));
+    EXPECT_FALSE(w.replaytimer->Enabled());
+}
+
 TEST_F(ResultsWindowTest, ClosingTheWindowStopsTheReplay)
 {
     Window1& w = withNotes({{"0", "0", "0"}, {"60", "60", "60"}});
@@ -276,6 +328,27 @@ TEST_F(ResultsWindowTest, StartEndsAReplayAndTheTempoStaysWithTheTest)
     flushDeletes();
     EXPECT_FALSE(w.Slider1->isEnabled());
     EXPECT_TRUE(w.prestarttimer->Enabled());
+}
+
+// The results window may stay open while the next test runs.
+TEST_F(ResultsWindowTest, ATestStartedWhileTheWindowIsOpenLeavesItOpen)
+{
+    Window1& w = withNotes({{"0", "0", "0"}, {"60", "60", "60"}});
+    QPointer<resultswin> r = &results();
+    ASSERT_FALSE(r->isHidden());
+    w.BevelButton1_Action(); // START
+    clock.advance(120);
+    w.prestarttimer_Action();
+    const int64_t T = clock.now;
+    for (int64_t t = T; t <= T + 300; ++t) {
+        clock.now = t;
+        w.Timer1_Action();
+    }
+    flushDeletes();
+    ASSERT_FALSE(r.isNull());
+    EXPECT_EQ(resultswin::existing(), r.data());
+    EXPECT_FALSE(r->isHidden());
+    EXPECT_TRUE(w.Timer1->Enabled());
 }
 
 TEST_F(ResultsWindowTest, ReplayButtonRefusesWhileATestRunsOrWithoutNotes)

@@ -119,7 +119,7 @@ TEST_F(TestClockTest, ContinuousTestOfFourBarsPlayedOnTheBeat)
     int64_t T = startTest();
     EXPECT_EQ(takePlayed(), QStringList{"hi.wav"}) << "the count-in's first click at the test start";
     EXPECT_EQ(w.lisplaylabel->text(), "COUNT IN");
-    EXPECT_TRUE(w.lisplaylabel->isVisible() || !w.isVisible());
+    EXPECT_FALSE(w.lisplaylabel->isHidden());
 
     run(T, [&](int64_t row) { return 240 + Val(w.notelist->Cell(row, 0)); });
 
@@ -135,7 +135,7 @@ TEST_F(TestClockTest, ContinuousTestOfFourBarsPlayedOnTheBeat)
     EXPECT_EQ(endTick, 960 + 161);
 
     EXPECT_EQ(captions, (std::vector<Event>{{0, "COUNT IN"}, {180, "PLAY green"}}));
-    EXPECT_FALSE(w.lisplaylabel->isVisible());
+    EXPECT_TRUE(w.lisplaylabel->isHidden());
 
     // Every row was hit on its onset; the table holds the whole test.
     ASSERT_GT(w.notelist->ListCount(), 0);
@@ -218,8 +218,90 @@ TEST_F(TestClockTest, ListenAndPlayTestOfFourBarsPlayedOnTheBeat)
     for (int64_t r = 0; r < w.notelist->ListCount(); ++r)
         EXPECT_EQ(w.notelist->Cell(r, 1), w.notelist->Cell(r, 0)) << "row " << r;
     EXPECT_FALSE(w.Timer1->Enabled());
-    EXPECT_FALSE(w.lisplaylabel->isVisible());
+    EXPECT_TRUE(w.lisplaylabel->isHidden());
     EXPECT_TRUE(box.shown.isEmpty());
+}
+
+// In the listen bar that follows the count-in, the gate for play-bar hits
+// opens on the first pass past bar span - 40.
+TEST_F(TestClockTest, ListenBarGateOpensFortyTicksBeforeTheBarLine)
+{
+    struct Case {
+        int64_t tempo, beats, opensAt; // opensAt: position in the listen bar
+    };
+    const Case cases[] = {{60, 4, 201}, {30, 3, 51}, {20, 2, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.tempo * c.beats);
+        Window1& w = openWindow();
+        ASSERT_TRUE(w.listenplay);
+        tickspeed = c.tempo;
+        w.beatsinbar = c.beats;
+        const int64_t B = c.tempo * c.beats;
+        const int64_t T = startTest();
+        int64_t opened = -1;
+        for (int64_t t = T; t <= T + 2 * B && opened < 0; ++t) {
+            clock.now = t;
+            w.Timer1_Action();
+            if (t - T == B) {
+                ASSERT_TRUE(w.listening);
+                EXPECT_FALSE(w.allowplay) << "closed at the start of the listen bar";
+            }
+            if (t - T > B && w.allowplay)
+                opened = t - T - B;
+        }
+        EXPECT_EQ(opened, c.opensAt);
+        window.reset();
+        Module1::initialise();
+    }
+}
+
+// In a continuous test the clock writes the caption "PLAY" once, in the
+// count-in's last beat; the later bars leave the caption alone.
+TEST_F(TestClockTest, ContinuousTestShowsPlayOnlyInTheCountIn)
+{
+    Window1& w = openWindow();
+    w.listenplay = false;
+    const int64_t T = startTest();
+    for (int64_t t = T; t <= T + 240; ++t) {
+        clock.now = t;
+        w.Timer1_Action();
+    }
+    ASSERT_EQ(w.lisplaylabel->text(), "PLAY");
+    w.lisplaylabel->setText(QStringLiteral("-"));
+    std::vector<int64_t> rewritten;
+    for (int64_t t = T + 241; t <= T + 1200 && w.Timer1->Enabled(); ++t) {
+        clock.now = t;
+        w.Timer1_Action();
+        if (w.lisplaylabel->text() != "-") {
+            rewritten.push_back(t - T);
+            w.lisplaylabel->setText(QStringLiteral("-"));
+        }
+    }
+    EXPECT_FALSE(w.Timer1->Enabled()) << "the test ran to its end";
+    EXPECT_TRUE(rewritten.empty()) << "first rewritten at " << rewritten.front();
+}
+
+// Notes of a play bar left unplayed stay unplayed: the next-bar request moves
+// the row for the next hit to the first row of the coming bar.
+TEST_F(TestClockTest, ListenAndPlayHitAfterAnUnplayedBarGoesToTheNextBarsFirstRow)
+{
+    Window1& w = openWindow();
+    ASSERT_TRUE(w.listenplay);
+    stlevel = 0;
+    level = 0; // every beat a crotchet: bar k has rows at 240k + 60j
+    const int64_t T = startTest();
+    for (int64_t t = T; t < T + 960; ++t) { // count-in, bar 0 listened, bar 0 not played, bar 1 listened
+        clock.now = t;
+        w.Timer1_Action();
+    }
+    ASSERT_EQ(w.pagenumber, 1);
+    ASSERT_EQ(w.notelist->Cell(4, 0), "240");
+    clock.now = T + 960; // the first tick of bar 1's play bar
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+    QCoreApplication::sendEvent(w.TextField1, &press);
+    EXPECT_EQ(w.notelist->Cell(4, 1), "240");
+    for (int64_t r = 0; r < 4; ++r)
+        EXPECT_TRUE(w.notelist->Cell(r, 1).isEmpty()) << "row " << r;
 }
 
 TEST_F(TestClockTest, ALatePassDelaysEveryLaterClickButNotTheTimes)
@@ -264,6 +346,30 @@ TEST_F(TestClockTest, HitStripIsClearedOnceShortlyBeforeEachBarLine)
     EXPECT_EQ(cleared, (std::vector<int64_t>{231, 240 + 231}));
 }
 
+// A pass that falls only once into the last ticks of a bar clears the strip
+// if its position is 9 to 6 ticks before the bar line, and not otherwise.
+TEST_F(TestClockTest, HitStripIsClearedOnlyByAPassInItsWindow)
+{
+    struct Case {
+        int64_t position;
+        bool cleared;
+    };
+    const Case cases[] = {{230, false}, {231, true}, {234, true}, {235, false}, {238, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.position);
+        Window1& w = openWindow();
+        w.listenplay = false;
+        const int64_t T = startTest();
+        clock.now = T + c.position;
+        w.place[50] = 7;
+        w.Timer1_Action();
+        EXPECT_EQ(w.place[50] == -1, c.cleared);
+        EXPECT_EQ(w.refreshcanvas2, c.cleared);
+        window.reset();
+        Module1::initialise();
+    }
+}
+
 TEST_F(TestClockTest, AnErrorInAPassIsReportedAsTimer1AndTheClockGoesOn)
 {
     Window1& w = openWindow();
@@ -279,6 +385,31 @@ TEST_F(TestClockTest, AnErrorInAPassIsReportedAsTimer1AndTheClockGoesOn)
     w.listening = false;
     clock.now = T + 2;
     w.Timer1_Action();
+    EXPECT_EQ(box.shown.size(), 1);
+}
+
+TEST_F(TestClockTest, AnErrorInAPassClosesTheMidiStream)
+{
+    midi.devices.push_back({});
+    Window1& w = openWindow();
+    ASSERT_NE(s, nullptr);
+    ASSERT_EQ(s->DeviceID(), 0);
+    midiinput = true;
+    w.listenplay = false;
+    const int64_t T = startTest();
+    w.listening = true;
+    w.notelist->setCell(0, 3, "9"); // sounding row 0 fails
+    clock.now = T + 1;
+    w.Timer1_Action();
+    EXPECT_EQ(box.shown, QStringList{"Timer1"});
+    EXPECT_LT(s->DeviceID(), 0) << "the stream is closed";
+    EXPECT_EQ(midi.devices[0].closed, 1);
+
+    // The next pass opens it again.
+    w.listening = false;
+    clock.now = T + 2;
+    w.Timer1_Action();
+    EXPECT_EQ(s->DeviceID(), 0);
     EXPECT_EQ(box.shown.size(), 1);
 }
 

@@ -174,9 +174,10 @@ TEST_F(WindowOpenTest, MovingTheSliderSetsTheTempoAndItsText)
         int value;
         const char* label;
     };
-    // In this order every step is a change of value.
-    const std::vector<Case> cases = {{70, "51 bpm"}, {20, "180 bpm"}, {80, "45 bpm"},
-                                     {45, "80 bpm"}, {61, "59 bpm"}, {60, "60 bpm"}};
+    // In this order every step is a change of value. 34 and 47 tell a
+    // truncated quotient (105.9, 76.6) from a rounded one.
+    const std::vector<Case> cases = {{70, "51 bpm"}, {20, "180 bpm"}, {80, "45 bpm"}, {45, "80 bpm"},
+                                     {61, "59 bpm"}, {34, "105 bpm"}, {47, "76 bpm"}, {60, "60 bpm"}};
     Window1& w = openWindow();
     for (const Case& c : cases) {
         w.Slider1->setValue(c.value);

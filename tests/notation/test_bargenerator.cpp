@@ -126,6 +126,31 @@ TEST_F(BarGeneratorTest, AfterASilentBeatOnlyGroupOneIsDrawnAgain)
     }
 }
 
+// Random numbers are taken beat by beat: the group of a beat (with its
+// redraws), then the pitches of that group's notes, then the next beat.
+TEST_F(BarGeneratorTest, DrawsAreMadeBeatByBeatGroupThenItsPitches)
+{
+    struct Recorder : GroupScript {
+        int64_t InRange(int64_t lo, int64_t hi) override
+        {
+            const int64_t v = GroupScript::InRange(lo, hi);
+            trace << (lo == stlevel && hi == level ? QStringLiteral("G%1").arg(v) : QStringLiteral("P"));
+            return v;
+        }
+        QStringList trace;
+    };
+    Window1& w = openWindow();
+    level = 30;
+    lasttesttickspeed = 60;
+    w.Timer1->setEnabled(true);
+    auto owned = std::make_unique<Recorder>();
+    Recorder& draws = *owned;
+    App()->Randomizer = std::move(owned);
+    draws.groups = {2, 1, 1, 4}; // two quavers, a rest, then a redrawn rest and four semiquavers
+    w.generatebar();
+    EXPECT_EQ(draws.trace.join(' '), QStringLiteral("P G2 P P G1 G1 G4 P P P P"));
+}
+
 TEST_F(BarGeneratorTest, RepeatModeReadsTheListAndGoesOnPastItsEnd)
 {
     Window1& w = running();
