@@ -368,6 +368,8 @@ TEST_F(HitCaptureTest, AHitPastTheLastRowWritesNothing)
             EXPECT_EQ(w.notelist->ListCount(), 4);
             EXPECT_EQ(w.notelist->Cell(3, 1), c.written ? QStringLiteral("10") : QString());
             EXPECT_EQ(w.place[2] != -1, c.written);
+            EXPECT_EQ(w.notelist->Cell(3, 3), c.written && !viaMidi ? QStringLiteral("0") : QStringLiteral("1"))
+                << "a key hit writes the pitch it sounded";
             for (int64_t r = 0; r < 3; ++r)
                 EXPECT_TRUE(w.notelist->Cell(r, 1).isEmpty()) << "row " << r;
             window.reset();
