@@ -261,6 +261,26 @@ TEST_F(ResultsWindowTest, ReplayBarLengthFollowsTheBeatsSetNow)
     }
 }
 
+// The pass that sounds the last row also ends the replay.
+TEST_F(ResultsWindowTest, ReplayStopsOnThePassThatSoundsTheLastRow)
+{
+    Window1& w = withNotes({{"0", "0", "0", "0"}, {"60", "59", "59", "1"}});
+    resultswin& r = results();
+    r.BevelButton1_Action();
+    const int64_t start = clock.now;
+    takePlayed();
+    for (int64_t t = start; t < start + 59; ++t) {
+        clock.now = t;
+        w.replaytimer_Action();
+    }
+    ASSERT_TRUE(w.replaytimer->Enabled());
+    clock.now = start + 59;
+    w.replaytimer_Action();
+    EXPECT_EQ(takePlayed(), (QStringList{"c.wav", "d.wav"}));
+    EXPECT_FALSE(w.replaytimer->Enabled());
+    EXPECT_EQ(r.BevelButton1->Icon(), res::play());
+}
+
 // An empty note table gives the replay clock nothing to play: its first pass
 // stops it and gives the slider and the replay button back.
 TEST_F(ResultsWindowTest, ReplayOfAnEmptyNoteTableStopsOnItsFirstPass)
