@@ -13,6 +13,8 @@
 #include <QLabel>
 #include <QPointer>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
@@ -608,6 +610,31 @@ TEST_F(OptionsTest, BeatsAndBarsRadioButtons)
     EXPECT_EQ(w.bars, 16);
 }
 
+TEST_F(OptionsTest, CaptionlessRadioButtonsTakeAClickAnywhereInTheirRectangle)
+{
+    openWindow();
+    optionwin& o = openOptions();
+    int tried = 0;
+    for (QRadioButton* radio : o.findChildren<QRadioButton*>()) {
+        if (!radio->text().isEmpty())
+            continue;
+        const std::string what = str(radio->objectName());
+        // Another button of its group selected first, so the click has work to do.
+        for (QRadioButton* other : radio->parentWidget()->findChildren<QRadioButton*>())
+            if (other != radio && other->text().isEmpty()) {
+                other->setChecked(true);
+                break;
+            }
+        ASSERT_FALSE(radio->isChecked()) << what;
+        QSignalSpy clicked(radio, &QAbstractButton::clicked);
+        QTest::mouseClick(radio, Qt::LeftButton, Qt::NoModifier, QPoint(radio->width() - 2, radio->height() - 2));
+        EXPECT_TRUE(radio->isChecked()) << what << ": a click in the far corner selects it";
+        EXPECT_EQ(clicked.count(), 1) << what << ": and runs its handler";
+        ++tried;
+    }
+    EXPECT_GE(tried, 15) << "the level, beats, bars and mode buttons";
+}
+
 // ---- Mode and next-bar timing ---------------------------------------------------
 
 TEST_F(OptionsTest, ModeRadioButtonsSwitchTheSlider)
@@ -764,6 +791,23 @@ TEST_F(OptionsTest, DeviceListListsInputDevicesAndReopensTheStream)
     EXPECT_EQ(o.Listbox1->ListCount(), 2);
     EXPECT_EQ(s->DeviceID(), 1);
     EXPECT_FALSE(playmidinotes);
+}
+
+TEST_F(OptionsTest, DeviceListShowsTwoDevicesAtOnce)
+{
+    midi.devices = {device("A", true), device("B", true), device("C", true)};
+    openWindow();
+    optionwin& o = openOptions();
+    click(o.RadioButton20);
+    ASSERT_EQ(o.Listbox1->ListCount(), 3);
+    o.Listbox1->scrollToTop();
+    const QRect inside = o.Listbox1->viewport()->rect();
+    for (int row : {0, 1}) {
+        const QRect cell = o.Listbox1->visualRect(o.Listbox1->model()->index(row, 0));
+        EXPECT_TRUE(inside.contains(cell)) << "row " << row << " shows whole, without scrolling";
+        EXPECT_GE(cell.height(), o.Listbox1->fontMetrics().height()) << "row " << row << " holds its text";
+    }
+    EXPECT_GT(o.Listbox1->verticalScrollBar()->maximum(), 0) << "a third device is reached by scrolling";
 }
 
 TEST_F(OptionsTest, OpeningWithMidiShowsTheDeviceList)
