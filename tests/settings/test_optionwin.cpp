@@ -2,6 +2,7 @@
 // handlers of the level, time signature, bars, mode, next-bar timing, repeat
 // mode, input method, MIDI device list and MIDI sound controls.
 #include "settings/optionwin.h"
+#include "settings/helptext.h"
 #include "platform/fonts.h"
 #include "shell/module1.h"
 #include "shell/resource_accessors.h"
@@ -18,6 +19,7 @@
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
+#include <numeric>
 #include <ostream>
 
 using namespace Module1;
@@ -683,6 +685,31 @@ TEST_F(OptionsTest, NextBarSliderSetsEarlychange)
 }
 
 // ---- Repeat mode ------------------------------------------------------------------
+
+namespace {
+
+// Beat units (60 to a beat) as the help text words them: "1 2/3 beats",
+// "1/6 of a beat".
+QString beatsText(int units)
+{
+    const int whole = units / 60, rest = units % 60, g = std::gcd(rest, 60);
+    const QString fraction = rest ? QStringLiteral("%1/%2").arg(rest / g).arg(60 / g) : QString();
+    if (whole == 0)
+        return fraction + QStringLiteral(" of a beat");
+    const QString number = rest ? QStringLiteral("%1 %2").arg(whole).arg(fraction) : QString::number(whole);
+    return number + (units > 60 ? QStringLiteral(" beats") : QStringLiteral(" beat"));
+}
+
+} // namespace
+
+TEST_F(OptionsTest, HelpTextGivesTheNextBarRangeOfTheSlider)
+{
+    optionwin& o = openOptions();
+    const int earliest = 100 - o.Slider1->minimum(), latest = 100 - o.Slider1->maximum();
+    const QString range =
+        QStringLiteral("from %1 to %2 before the bar line").arg(beatsText(earliest), beatsText(latest));
+    EXPECT_TRUE(helpText().contains(range)) << "help text lacks: " << str(range);
+}
 
 TEST_F(OptionsTest, TickingRepeatOnlyArmsIt)
 {
