@@ -36,6 +36,7 @@ void Window1::BevelButton1_Action()
         resultbox->setVisible(false);
         BevelButton5->setVisible(false);
         Canvas1->Refresh();
+        Canvas2->Refresh(); // the ruler shows the beats of the test about to run
     } else if (face == res::stop()) {
         if (reptest && retestlist->ListCount() >= 1) {
             BevelButton1->setIcon(res::repeat());

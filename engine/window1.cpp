@@ -146,6 +146,10 @@ void Window1::createControls()
     resultbox->setGeometry(45, 416, 667, 189);
     resultbox->setTitle(QString());
     platform::setWhiteBackground(resultbox);
+    // The default style tints the box's panel, so each white label would show
+    // as a patch; the inside is the labels' white.
+    resultbox->setStyleSheet(QStringLiteral(
+        "QGroupBox { background-color: white; border: 1px solid rgb(170, 170, 170); border-radius: 4px; }"));
     resultbox->hide();
     // The result labels' coordinates are the window's; the box holds them.
     auto inBox = [](int x, int y) { return QPoint(x - 45, y - 416); };

@@ -56,6 +56,10 @@ void Timer::fire()
 
 // --- BevelButton -----------------------------------------------------------
 
+RadioButton::RadioButton(const QString& caption, QWidget* parent) : QRadioButton(caption, parent) {}
+
+bool RadioButton::hitButton(const QPoint& pos) const { return rect().contains(pos); }
+
 BevelButton::BevelButton(QWidget* parent) : QAbstractButton(parent)
 {
     QObject::connect(this, &QAbstractButton::clicked, this, [this] {

@@ -8,6 +8,7 @@
 #include <QAbstractTableModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QTableView>
 #include <QTimer>
 #include <QWidget>
@@ -86,6 +87,18 @@ protected:
 private:
     void draw(QPainter& painter);
     Ref<Picture> backdrop_;
+};
+
+// A radio button that reacts to a click anywhere in its rectangle: the
+// toolkit's own takes only its indicator and caption, which leaves most of a
+// captionless button dead.
+class RadioButton : public QRadioButton {
+    Q_OBJECT
+public:
+    explicit RadioButton(const QString& caption, QWidget* parent = nullptr);
+
+protected:
+    bool hitButton(const QPoint& pos) const override;
 };
 
 class ListboxModel;

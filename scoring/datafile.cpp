@@ -92,7 +92,7 @@ void loaddata(bool& listenplay)
                 id = static_cast<int>(v);
         }
         if (s)
-            s->OpenInput(id, midiBuffer); // a failure shows later: the test clock opens device 0
+            s->OpenInput(id, midiBuffer); // on failure the test clock reopens the last device s had open
     }
 
     reptest = line(13) == QLatin1String("rep");

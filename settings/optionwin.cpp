@@ -82,7 +82,7 @@ QLabel* makeLabel(QGroupBox* box, const char* name, int x, int y, int w, int h, 
 QRadioButton* makeRadio(QGroupBox* box, const char* name, int x, int y, int w, int h,
                         const QString& caption = QString())
 {
-    auto* radio = new QRadioButton(caption, box);
+    auto* radio = new platform::RadioButton(caption, box);
     radio->setObjectName(QLatin1String(name));
     place(radio, box, x, y, w, h);
     radio->setFont(defaultFont());
@@ -238,6 +238,9 @@ void optionwin::createControls()
     Listbox1->setSelectionBehavior(QAbstractItemView::SelectRows);
     Listbox1->setSelectionMode(QAbstractItemView::SingleSelection);
     Listbox1->setShowGrid(false);
+    // Rows compact enough that two devices show at once in the low list.
+    Listbox1->verticalHeader()->setMinimumSectionSize(1);
+    Listbox1->verticalHeader()->setDefaultSectionSize(Listbox1->contentsRect().height() / 2);
     CheckBox1 = makeCheckBox(box, "CheckBox1", 544, 458, 178, 20, QStringLiteral("Midi input plays a sound"));
     RadioButton20 = makeRadio(box, "RadioButton20", 482, 458, 57, 20, QStringLiteral("Midi"));
 

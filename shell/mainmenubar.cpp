@@ -12,16 +12,19 @@ struct ItemSpec {
     const char* shortcut; // nullptr: no shortcut set at all (separators)
 };
 
-// Sets what every item of the bar gets; a "-" text makes a separator.
+// Sets what every item of the bar gets; a "-" text makes a separator, which
+// keeps no text (the style would draw the "-" beside the line).
 void setUp(QAction* item, const ItemSpec& spec)
 {
     item->setObjectName(QString::fromLatin1(spec.name));
-    item->setText(QString::fromLatin1(spec.text));
     item->setVisible(true);
     item->setEnabled(true); // AutoEnable: the toolkit keeps standard items enabled
-    if (QString::fromLatin1(spec.text) == QLatin1String("-"))
+    if (QString::fromLatin1(spec.text) == QLatin1String("-")) {
         item->setSeparator(true);
-    else if (spec.shortcut)
+        return;
+    }
+    item->setText(QString::fromLatin1(spec.text));
+    if (spec.shortcut)
         item->setShortcut(QKeySequence(QString::fromLatin1(spec.shortcut)));
 }
 

@@ -4,6 +4,8 @@
 #include "shell/resource_accessors.h"
 #include "support/app/app_fixture.h"
 #include <QImage>
+#include <QPaintEvent>
+#include <QTest>
 
 using namespace Module1;
 
@@ -31,6 +33,21 @@ int firstInkColumn(const QImage& image)
                 return x;
     return 0;
 }
+
+// The region that paint events of a widget covered.
+class PaintRecorder : public QObject {
+public:
+    explicit PaintRecorder(QWidget* widget) { widget->installEventFilter(this); }
+    QRegion painted;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+};
 
 } // namespace
 
@@ -107,4 +124,23 @@ TEST_F(CanvasTest, HitStripRulerTicksAndDots)
     EXPECT_LE(first.right(), 92 + dot.width() - 1);
     QRect far = differences(dots.copy(600, 0, 112, 47), empty.copy(600, 0, 112, 47));
     EXPECT_EQ(far.left() + 600, 692 + ink);
+}
+
+TEST_F(CanvasTest, StartRepaintsTheHitStripForTheTestAboutToRun)
+{
+    Window1& w = openWindow();
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    QCoreApplication::processEvents();
+    w.beatsinbar = 2; // chosen in the options window since the strip was drawn
+    PaintRecorder strip(w.Canvas2);
+    w.BevelButton1_Action(); // START: the pre-start wait begins
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(w.prestarttimer->Enabled());
+    const QRect ruler(100, 5, 120 * 4 + 1, 11); // the old ruler, which must go
+    EXPECT_EQ(strip.painted.intersected(ruler), QRegion(ruler)) << "the whole ruler is drawn anew";
+    const QImage now = w.Canvas2->grab().toImage();
+    EXPECT_TRUE(isDark(now.pixel(340, 10)));
+    EXPECT_FALSE(isDark(now.pixel(460, 10))) << "two beats, not four";
+    w.BevelButton1_Action(); // STOP
 }

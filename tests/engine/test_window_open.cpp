@@ -7,6 +7,7 @@
 #include "shell/resource_accessors.h"
 #include "support/app/app_fixture.h"
 #include <QApplication>
+#include <QImage>
 #include <cstdlib>
 
 using namespace Module1;
@@ -328,6 +329,19 @@ TEST_F(WindowOpenTest, LayoutOfTheClientArea)
                            Focus{"BevelButton5", w.BevelButton5, false}, Focus{"Canvas1", w.Canvas1, false},
                            Focus{"Canvas2", w.Canvas2, false}})
         EXPECT_EQ(f.control->focusPolicy() != Qt::NoFocus, f.takesFocus) << f.name;
+}
+
+TEST_F(WindowOpenTest, ResultBoxInsideIsTheWhiteOfItsLabels)
+{
+    Window1& w = openWindow();
+    w.resultbox->setVisible(true);
+    const QImage box = w.resultbox->grab().toImage();
+    const QColor white(255, 255, 255);
+    // Points of the box between and beside the labels, and a label's own ground.
+    for (QPoint at : {QPoint(5, 5), QPoint(20, 30), QPoint(20, 100), QPoint(655, 60), QPoint(300, 180),
+                      QPoint(660, 183), w.perfect->geometry().topLeft() + QPoint(1, 1)})
+        EXPECT_EQ(box.pixelColor(at), white) << at.x() << ", " << at.y();
+    EXPECT_NE(box.pixelColor(0, 90), white) << "the box keeps its border";
 }
 
 TEST_F(WindowOpenTest, HiddenControlsLieLeftOfTheClientAreaAndStillWork)

@@ -2,6 +2,7 @@
 // handlers of the level, time signature, bars, mode, next-bar timing, repeat
 // mode, input method, MIDI device list and MIDI sound controls.
 #include "settings/optionwin.h"
+#include "settings/helptext.h"
 #include "platform/fonts.h"
 #include "shell/module1.h"
 #include "shell/resource_accessors.h"
@@ -13,9 +14,12 @@
 #include <QLabel>
 #include <QPointer>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
+#include <numeric>
 #include <ostream>
 
 using namespace Module1;
@@ -608,6 +612,31 @@ TEST_F(OptionsTest, BeatsAndBarsRadioButtons)
     EXPECT_EQ(w.bars, 16);
 }
 
+TEST_F(OptionsTest, CaptionlessRadioButtonsTakeAClickAnywhereInTheirRectangle)
+{
+    openWindow();
+    optionwin& o = openOptions();
+    int tried = 0;
+    for (QRadioButton* radio : o.findChildren<QRadioButton*>()) {
+        if (!radio->text().isEmpty())
+            continue;
+        const std::string what = str(radio->objectName());
+        // Another button of its group selected first, so the click has work to do.
+        for (QRadioButton* other : radio->parentWidget()->findChildren<QRadioButton*>())
+            if (other != radio && other->text().isEmpty()) {
+                other->setChecked(true);
+                break;
+            }
+        ASSERT_FALSE(radio->isChecked()) << what;
+        QSignalSpy clicked(radio, &QAbstractButton::clicked);
+        QTest::mouseClick(radio, Qt::LeftButton, Qt::NoModifier, QPoint(radio->width() - 2, radio->height() - 2));
+        EXPECT_TRUE(radio->isChecked()) << what << ": a click in the far corner selects it";
+        EXPECT_EQ(clicked.count(), 1) << what << ": and runs its handler";
+        ++tried;
+    }
+    EXPECT_GE(tried, 15) << "the level, beats, bars and mode buttons";
+}
+
 // ---- Mode and next-bar timing ---------------------------------------------------
 
 TEST_F(OptionsTest, ModeRadioButtonsSwitchTheSlider)
@@ -656,6 +685,31 @@ TEST_F(OptionsTest, NextBarSliderSetsEarlychange)
 }
 
 // ---- Repeat mode ------------------------------------------------------------------
+
+namespace {
+
+// Beat units (60 to a beat) as the help text words them: "1 2/3 beats",
+// "1/6 of a beat".
+QString beatsText(int units)
+{
+    const int whole = units / 60, rest = units % 60, g = std::gcd(rest, 60);
+    const QString fraction = rest ? QStringLiteral("%1/%2").arg(rest / g).arg(60 / g) : QString();
+    if (whole == 0)
+        return fraction + QStringLiteral(" of a beat");
+    const QString number = rest ? QStringLiteral("%1 %2").arg(whole).arg(fraction) : QString::number(whole);
+    return number + (units > 60 ? QStringLiteral(" beats") : QStringLiteral(" beat"));
+}
+
+} // namespace
+
+TEST_F(OptionsTest, HelpTextGivesTheNextBarRangeOfTheSlider)
+{
+    optionwin& o = openOptions();
+    const int earliest = 100 - o.Slider1->minimum(), latest = 100 - o.Slider1->maximum();
+    const QString range =
+        QStringLiteral("from %1 to %2 before the bar line").arg(beatsText(earliest), beatsText(latest));
+    EXPECT_TRUE(helpText().contains(range)) << "help text lacks: " << str(range);
+}
 
 TEST_F(OptionsTest, TickingRepeatOnlyArmsIt)
 {
@@ -764,6 +818,23 @@ TEST_F(OptionsTest, DeviceListListsInputDevicesAndReopensTheStream)
     EXPECT_EQ(o.Listbox1->ListCount(), 2);
     EXPECT_EQ(s->DeviceID(), 1);
     EXPECT_FALSE(playmidinotes);
+}
+
+TEST_F(OptionsTest, DeviceListShowsTwoDevicesAtOnce)
+{
+    midi.devices = {device("A", true), device("B", true), device("C", true)};
+    openWindow();
+    optionwin& o = openOptions();
+    click(o.RadioButton20);
+    ASSERT_EQ(o.Listbox1->ListCount(), 3);
+    o.Listbox1->scrollToTop();
+    const QRect inside = o.Listbox1->viewport()->rect();
+    for (int row : {0, 1}) {
+        const QRect cell = o.Listbox1->visualRect(o.Listbox1->model()->index(row, 0));
+        EXPECT_TRUE(inside.contains(cell)) << "row " << row << " shows whole, without scrolling";
+        EXPECT_GE(cell.height(), o.Listbox1->fontMetrics().height()) << "row " << row << " holds its text";
+    }
+    EXPECT_GT(o.Listbox1->verticalScrollBar()->maximum(), 0) << "a third device is reached by scrolling";
 }
 
 TEST_F(OptionsTest, OpeningWithMidiShowsTheDeviceList)

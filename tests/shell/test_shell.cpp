@@ -143,9 +143,8 @@ TEST(MenuBar, TwoMenusWithTheirItemsInOrder)
             SCOPED_TRACE(want.name);
             EXPECT_EQ(got->objectName(), QString::fromLatin1(want.name));
             EXPECT_EQ(got->isSeparator(), want.separator);
-            if (!want.separator) {
-                EXPECT_EQ(got->text(), QString::fromLatin1(want.text));
-            }
+            // A separator keeps no text: the style would draw a "-" beside its line.
+            EXPECT_EQ(got->text(), want.separator ? QString() : QString::fromLatin1(want.text));
             EXPECT_EQ(got->shortcut(), QKeySequence(QString::fromLatin1(want.shortcut)));
             EXPECT_TRUE(got->isVisible());
             EXPECT_TRUE(got->isEnabled());
