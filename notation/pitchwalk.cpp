@@ -1,7 +1,4 @@
 #include "notation/pitchwalk.h"
-#include "engine/window1.h"
-#include "platform/numbers.h"
-#include "shell/velvane.h"
 
 namespace pitchwalk {
 
@@ -24,9 +21,3 @@ std::optional<int64_t> next(int64_t previous, platform::Random& random)
 }
 
 } // namespace pitchwalk
-
-QString Window1::createnote(int64_t previous)
-{
-    std::optional<int64_t> p = pitchwalk::next(previous, randomizer());
-    return platform::Str(p.value_or(0));
-}
