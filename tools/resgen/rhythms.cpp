@@ -188,6 +188,10 @@ void engraveBeams(Engraver& e, const std::vector<Placed>& placed, size_t first, 
     }
 }
 
+// A flag's width, and the room its hook wants before the next note.
+constexpr double kFlagWidth = 1.12;
+constexpr double kFlagClearance = 0.3;
+
 // How far a stroke reaches right of its x: the head or rest, a dot, a flag.
 double strokeWidth(const Engraver& e, const std::vector<Stroke>& strokes, size_t i)
 {
@@ -197,7 +201,7 @@ double strokeWidth(const Engraver& e, const std::vector<Stroke>& strokes, size_t
     double width = e.headWidth() + (s.dotted ? 0.65 : 0);
     auto beamable = [&](size_t j) { return j < strokes.size() && !strokes[j].rest && strokes[j].beams > 0; };
     const bool flagged = s.beams > 0 && !(i > 0 && beamable(i - 1)) && !beamable(i + 1);
-    return flagged ? e.stemLeft(0) + 1.12 : width;
+    return flagged ? e.stemLeft(0) + kFlagWidth + kFlagClearance : width;
 }
 
 // How far a stroke reaches left of its x: a rest wider than a head.

@@ -153,6 +153,8 @@ bool writeCanvasMock(const QString& resourceFolder, const QString& outFile, int 
         {"qssss", "eef", "rttt", "rqs"},
         {"sddss", "ddddss", "sdddds"},
         {"sssss", "ssrss", "sssrs"},
+        // A flag at the end of a beat, before the next beat's first note.
+        {"sssrs", "sniff", "sssrs", "crot"},
     };
     const QImage backdrop = load(dir, "canvasback");
     const int gap = 8;
