@@ -46,7 +46,9 @@ TEST(DrawnRhythm, ShowsTheRowsOfItsGroup)
         const QImage image = canvasSize(fullSize(group.picture));
         ASSERT_FALSE(image.isNull());
         const std::vector<InkRun> found = heads(image, c.line);
-        ASSERT_EQ(found.size(), group.rows);
+        EXPECT_EQ(found.size(), group.rows) << "heads on the head line";
+        if (found.size() != group.rows)
+            continue;
         const double beat = group.advance / 4.0;
         // A sixth of a beat: between a crowded note's place and its neighbour's.
         const double tolerance = beat / 6;
