@@ -18,19 +18,18 @@ namespace resgen {
 
 namespace {
 
+using PictureMaker = std::function<QImage(const MusicFont&)>;
+using SoundMaker = std::function<Samples()>;
+
 struct Picture {
     QString name;
-    std::function<QImage(const MusicFont&)> make;
+    PictureMaker make;
 };
 
 struct Sound {
     QString name;
-    std::function<Samples()> make;
+    SoundMaker make;
 };
-
-
-using PictureMaker = std::function<QImage(const MusicFont&)>;
-using SoundMaker = std::function<Samples()>;
 
 // How each picture is made, by name.
 std::map<QString, PictureMaker> pictureMakers()
@@ -142,33 +141,29 @@ QStringList resourceFiles()
     return files;
 }
 
-QStringList resourceProblems()
-{
-    QStringList problems = rhythmProblems();
-    pictures(problems);
-    sounds(problems);
-    return problems;
-}
-
 bool writeResources(const MusicFont& font, const QString& folder)
 {
     if (!QDir().mkpath(folder)) {
         qWarning("resgen: cannot make %s", qPrintable(folder));
         return false;
     }
-    const QStringList problems = resourceProblems();
+    // Nothing is written unless every listed resource can be made as listed
+    // and every group picture shows its group's rhythm.
+    QStringList problems = rhythmProblems();
+    const std::vector<Picture> picturesToMake = pictures(problems);
+    const std::vector<Sound> soundsToMake = sounds(problems);
     for (const QString& problem : problems)
         std::fprintf(stderr, "resgen: %s\n", qPrintable(problem));
     if (!problems.isEmpty())
         return false;
+
     const QDir dir(folder);
     bool ok = true;
-    QStringList unused;
-    for (const Picture& p : pictures(unused)) {
+    for (const Picture& p : picturesToMake) {
         const QImage image = p.make(font);
         ok &= save(dir.filePath(p.name + ".png"), [&](QIODevice& d) { return image.save(&d, "PNG"); });
     }
-    for (const Sound& s : sounds(unused)) {
+    for (const Sound& s : soundsToMake) {
         const QByteArray wav = wavFile(s.make());
         ok &= save(dir.filePath(s.name + ".wav"), [&](QIODevice& d) { return d.write(wav) == wav.size(); });
     }

@@ -11,13 +11,10 @@ namespace resgen {
 // program's resource list (shell/resource_list.h).
 QStringList resourceFiles();
 
-// Why the resources cannot be made as the program lists them: a listed name
-// that nothing makes, a made one that is not listed, a group picture that
-// does not show its group's rhythm. Empty when they can.
-QStringList resourceProblems();
-
 // Writes every file and "velvane.qrc" into the folder; false (with a message
-// on stderr) when there are problems or something could not be written.
+// on stderr) when something could not be written, or when nothing was: a
+// listed name that nothing makes, a made one that is not listed, a group
+// picture that does not show its group's rhythm.
 bool writeResources(const MusicFont& font, const QString& folder);
 
 } // namespace resgen
