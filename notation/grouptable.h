@@ -1,15 +1,14 @@
 #pragma once
 // The rhythm groups: for each group index 0 to 30 its picture, its horizontal
 // advance (pixels at the picture's full size) and the offsets of its notes in
-// beat units (60 to a beat).
+// beat units (60 to a beat). The table itself is in groupdata.h.
 #include "platform/picture.h"
 #include "platform/ref.h"
+#include "notation/groupdata.h"
 #include <cstdint>
 #include <vector>
 
 namespace grouptable {
-
-constexpr int64_t groupCount = 31;
 
 bool isGroup(int64_t group);
 // The picture through its resource accessor (empty when it is missing).

@@ -1,6 +1,8 @@
 // The pictures as the program finds them in its resources: all there, sized
 // for the controls that show them, and the group pictures lined up so the
 // notation canvas can draw a bar of them on its staff line.
+#include "group_heads.h"
+#include "shell/resource_list.h"
 #include <gtest/gtest.h>
 
 #include <QColor>
@@ -8,7 +10,9 @@
 #include <QImage>
 #include <algorithm>
 #include <ostream>
+#include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -21,32 +25,15 @@ QImage picture(const std::string& name)
 
 bool inked(const QImage& image, int x, int y) { return qAlpha(image.pixel(x, y)) > 128; }
 
-struct Group {
-    std::string name;
-    int advance;
-    bool hasRest;
-};
-
-// The group pictures and the advances the bar generator moves on by.
-const std::vector<Group> kGroups = {
-    {"crot", 201, false}, {"CR", 266, true}, {"quav", 286, false}, {"sniff", 288, true},
-    {"semi", 430, false}, {"saus", 356, false}, {"wood", 364, false}, {"dobe", 304, false},
-    {"trip", 405, false}, {"cq", 353, false}, {"dqsq", 350, false}, {"rtrip", 413, true},
-    {"ssssss", 638, false}, {"ssqq", 420, false}, {"ssssq", 516, false}, {"qssss", 510, false},
-    {"eef", 363, false}, {"rttt", 414, true}, {"rqs", 353, true}, {"sddss", 435, false},
-    {"ddddss", 495, false}, {"sdddds", 495, false}, {"sssss", 457, false}, {"ssrss", 457, true},
-    {"sssrs", 463, true},
-};
-
 struct Sized {
     std::string name;
     int width, height;
 };
 
-void PrintTo(const Group& g, std::ostream* os) { *os << g.name; }
 void PrintTo(const Sized& s, std::ostream* os) { *os << s.name; }
 
-// Every other picture, at the size of the control or place that shows it.
+// The size of the control or place that shows each picture but the group
+// pictures.
 const std::vector<Sized> kSized = {
     {"canvasback", 725, 231}, {"cover", 725, 231},
     {"go", 173, 46}, {"stop", 173, 46}, {"repeat", 173, 46},
@@ -58,20 +45,55 @@ const std::vector<Sized> kSized = {
     {"t24", 38, 63}, {"t34", 38, 63}, {"t44", 38, 63}, {"t54", 38, 63},
 };
 
+std::string nameOf(std::string_view name) { return std::string(name); }
+
 TEST(ResourceFiles, AllSixtyFiveAreCompiledIn)
 {
     std::vector<std::string> files;
-    for (const Group& g : kGroups)
-        files.push_back(g.name + ".png");
-    for (const Sized& s : kSized)
-        files.push_back(s.name + ".png");
-    for (const char* sound : {"hi", "low", "c", "d", "e", "f", "g", "a", "ch"})
-        files.push_back(std::string(sound) + ".wav");
+    for (const res::PictureEntry& p : res::pictureList)
+        files.push_back(nameOf(p.name) + ".png");
+    for (std::string_view sound : res::soundList)
+        files.push_back(nameOf(sound) + ".wav");
     ASSERT_EQ(files.size(), 65u);
+    ASSERT_EQ(std::set<std::string>(files.begin(), files.end()).size(), files.size()) << "a name listed twice";
     for (const std::string& file : files)
         EXPECT_TRUE(QFile::exists(QStringLiteral(":/res/%1").arg(QString::fromStdString(file)))) << file;
     // Letter case as the accessors write it.
     EXPECT_FALSE(QFile::exists(QStringLiteral(":/res/cr.png")));
+}
+
+// The list's group pictures are the ones the group table shows, and every
+// other picture has a place of known size.
+TEST(ResourceFiles, EveryListedPictureHasItsPlace)
+{
+    std::set<std::string> shown, listed, sized;
+    for (const grouptable::GroupRhythm& g : grouptable::groups)
+        shown.insert(g.picture);
+    for (const Sized& s : kSized)
+        sized.insert(s.name);
+    for (const res::PictureEntry& p : res::pictureList) {
+        if (p.kind == res::PictureKind::Group)
+            listed.insert(nameOf(p.name));
+        else
+            EXPECT_EQ(sized.erase(nameOf(p.name)), 1u) << p.name << " has no size to check";
+    }
+    EXPECT_EQ(listed, shown);
+    EXPECT_EQ(sized, std::set<std::string>{}) << "sized but not listed";
+}
+
+// A group picture as the canvas places it: its advance, from the group table.
+struct Group {
+    std::string name;
+    int advance;
+};
+void PrintTo(const Group& g, std::ostream* os) { *os << g.name; }
+
+std::vector<Group> groupPictures()
+{
+    std::vector<Group> groups;
+    for (const grouptable::GroupRhythm* g : group_heads::distinctGroups())
+        groups.push_back({g->picture, int(g->advance)});
+    return groups;
 }
 
 class GroupPicture : public ::testing::TestWithParam<Group> {};
@@ -106,14 +128,14 @@ TEST_P(GroupPicture, IsInkOnTransparencyWithNothingCutOff)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Resources, GroupPicture, ::testing::ValuesIn(kGroups),
+INSTANTIATE_TEST_SUITE_P(Resources, GroupPicture, ::testing::ValuesIn(groupPictures()),
                          [](const auto& info) { return info.param.name; });
 
-// The lowest inked row: the bottom of the note heads when no rest hangs lower.
-int lowestInk(const QImage& image)
+// The lowest inked row between two columns: under a head, its bottom.
+int lowestInk(const QImage& image, int first, int last)
 {
     for (int y = image.height() - 1; y >= 0; --y)
-        for (int x = 0; x < image.width(); ++x)
+        for (int x = first; x <= last; ++x)
             if (inked(image, x, y))
                 return y;
     return -1;
@@ -137,12 +159,14 @@ int headLine(const QImage& image)
 
 TEST(GroupPictures, ShareOneHeadLine)
 {
-    const int reference = lowestInk(picture("crot"));
+    const QImage crotchet = picture("crot");
+    const group_heads::HeadLine line = group_heads::headLineOf(crotchet);
+    const int reference = lowestInk(crotchet, 0, crotchet.width() - 1);
     ASSERT_GT(reference, 0);
-    for (const Group& g : kGroups) {
-        if (g.hasRest)
-            continue;
-        EXPECT_NEAR(lowestInk(picture(g.name)), reference, 1) << g.name;
+    for (const Group& g : groupPictures()) {
+        const QImage image = picture(g.name);
+        for (const group_heads::InkRun& head : group_heads::heads(image, line))
+            EXPECT_NEAR(lowestInk(image, head.first, head.last), reference, 1) << g.name << " at x " << head.first;
     }
 }
 
@@ -165,8 +189,9 @@ TEST(GroupPictures, HeadsSitOnTheBackdropsStaffLine)
     // centres.
     const double head = 100 + (headLine(picture("crot")) + 0.5) / 4.0;
     EXPECT_NEAR(head, line + 0.5, 1.5);
-    // And the staff line runs under the whole width a bar can take.
-    for (int x = 230; x < 700; x += 10) {
+    // And the staff line runs from under the bar's start to the canvas's
+    // right edge, under every note of a bar that reaches it.
+    for (int x = 230; x < back.width(); ++x) {
         const QRgb c = back.pixel(x, line);
         EXPECT_LT(qRed(c) + qGreen(c) + qBlue(c), 3 * 128) << "x " << x;
     }

@@ -302,14 +302,13 @@ TEST_F(ResourceLookupTest, FileNamesKeepTheirLetterCase)
 // The program's own accessors over its compiled-in resources.
 TEST(ResourceAccessors, EveryAccessorFetchesTheFileOfItsName)
 {
-    const std::set<std::string> pictureNames = {
-        "crot", "CR", "quav", "sniff", "semi", "saus", "wood", "dobe", "trip", "cq", "dqsq", "rtrip", "ssssss",
-        "ssqq", "ssssq", "qssss", "eef", "rttt", "rqs", "sddss", "ddddss", "sdddds", "sssss", "ssrss", "sssrs",
-        "canvasback", "cover", "go", "stop", "repeat", "options", "optionslight", "results", "resultslight", "help",
-        "newtest", "bdot", "gdot", "bldot", "rdot", "bbdot", "play", "smallstop", "l1", "l2", "l3", "l4", "l5", "l6",
-        "l7", "l8", "l1t", "t24", "t34", "t44", "t54"};
-    const std::set<std::string> soundNames = {"hi", "low", "c", "d", "e", "f", "g", "a", "ch"};
+    std::set<std::string> pictureNames, soundNames;
+    for (const res::PictureEntry& p : res::pictureList)
+        pictureNames.insert(std::string(p.name));
+    for (std::string_view s : res::soundList)
+        soundNames.insert(std::string(s));
     ASSERT_EQ(pictureNames.size(), 56u);
+    ASSERT_EQ(soundNames.size(), 9u);
 
     std::set<std::string> seen;
     std::set<const platform::Picture*> objects;

@@ -4,73 +4,119 @@
 #include "notation_pictures.h"
 #include "rhythms.h"
 #include "sounds.h"
+#include "shell/resource_list.h"
 #include <QDir>
 #include <QSaveFile>
 #include <QTextStream>
+#include <cstdio>
 #include <functional>
+#include <map>
+#include <string_view>
 #include <vector>
 
 namespace resgen {
 
 namespace {
 
+using PictureMaker = std::function<QImage(const MusicFont&)>;
+using SoundMaker = std::function<Samples()>;
+
 struct Picture {
     QString name;
-    std::function<QImage(const MusicFont&)> make;
+    PictureMaker make;
 };
 
 struct Sound {
     QString name;
-    std::function<Samples()> make;
+    SoundMaker make;
 };
 
-std::vector<Picture> pictures()
+// How each picture is made, by name.
+std::map<QString, PictureMaker> pictureMakers()
 {
-    std::vector<Picture> list;
+    std::map<QString, PictureMaker> makers;
     for (const Rhythm& rhythm : rhythms())
-        list.push_back({QString::fromLatin1(rhythm.name), [&rhythm](const MusicFont& f) { return groupPicture(f, rhythm); }});
-    list.push_back({"canvasback", canvasBackdrop});
-    list.push_back({"cover", coverPicture});
+        makers[rhythm.name] = [&rhythm](const MusicFont& f) { return groupPicture(f, rhythm); };
+    makers["canvasback"] = canvasBackdrop;
+    makers["cover"] = coverPicture;
 
     auto face = [](int w, int h, QString caption, FaceColour colour, FaceIcon icon = FaceIcon::None) {
         return [=](const MusicFont&) { return buttonFace(w, h, caption, colour, icon); };
     };
     // The start button is 76 high but shows its face 30 pixels down.
-    list.push_back({"go", face(173, 46, "START", FaceColour::Green)});
-    list.push_back({"stop", face(173, 46, "STOP", FaceColour::Red)});
-    list.push_back({"repeat", face(173, 46, "REPEAT TEST", FaceColour::Amber)});
-    list.push_back({"options", face(141, 65, "OPTIONS", FaceColour::Violet)});
-    list.push_back({"optionslight", face(141, 65, "OPTIONS", FaceColour::Disabled)});
-    list.push_back({"results", face(141, 65, "RESULTS", FaceColour::Blue)});
-    list.push_back({"resultslight", face(141, 65, "RESULTS", FaceColour::Disabled)});
-    list.push_back({"help", face(117, 46, "HELP", FaceColour::Teal)});
-    list.push_back({"newtest", face(123, 32, "NEW TEST", FaceColour::Slate)});
-    list.push_back({"play", face(89, 45, "PLAY", FaceColour::Green, FaceIcon::Play)});
-    list.push_back({"smallstop", face(89, 45, "STOP", FaceColour::Red, FaceIcon::Stop)});
+    makers["go"] = face(173, 46, "START", FaceColour::Green);
+    makers["stop"] = face(173, 46, "STOP", FaceColour::Red);
+    makers["repeat"] = face(173, 46, "REPEAT TEST", FaceColour::Amber);
+    makers["options"] = face(141, 65, "OPTIONS", FaceColour::Violet);
+    makers["optionslight"] = face(141, 65, "OPTIONS", FaceColour::Disabled);
+    makers["results"] = face(141, 65, "RESULTS", FaceColour::Blue);
+    makers["resultslight"] = face(141, 65, "RESULTS", FaceColour::Disabled);
+    makers["help"] = face(117, 46, "HELP", FaceColour::Teal);
+    makers["newtest"] = face(123, 32, "NEW TEST", FaceColour::Slate);
+    makers["play"] = face(89, 45, "PLAY", FaceColour::Green, FaceIcon::Play);
+    makers["smallstop"] = face(89, 45, "STOP", FaceColour::Red, FaceIcon::Stop);
 
     auto dotOf = [](DotKind kind) { return [kind](const MusicFont&) { return dot(kind); }; };
-    list.push_back({"bdot", dotOf(DotKind::Hit)});
-    list.push_back({"gdot", dotOf(DotKind::Perfect)});
-    list.push_back({"bldot", dotOf(DotKind::Near)});
-    list.push_back({"rdot", dotOf(DotKind::WayOff)});
-    list.push_back({"bbdot", dotOf(DotKind::Written)});
+    makers["bdot"] = dotOf(DotKind::Hit);
+    makers["gdot"] = dotOf(DotKind::Perfect);
+    makers["bldot"] = dotOf(DotKind::Near);
+    makers["rdot"] = dotOf(DotKind::WayOff);
+    makers["bbdot"] = dotOf(DotKind::Written);
 
     for (const LevelPicture& level : levelPictures())
-        list.push_back({QString::fromLatin1(level.name), [&level](const MusicFont& f) { return levelPicture(f, level); }});
+        makers[QString::fromLatin1(level.name)] = [&level](const MusicFont& f) { return levelPicture(f, level); };
     for (int beats = 2; beats <= 5; ++beats)
-        list.push_back({QStringLiteral("t") + QString::number(beats) + QStringLiteral("4"), [beats](const MusicFont& f) { return timeSignature(f, beats); }});
+        makers[QStringLiteral("t%1").arg(beats) + QStringLiteral("4")] = [beats](const MusicFont& f) { return timeSignature(f, beats); };
+    return makers;
+}
+
+std::map<QString, SoundMaker> soundMakers()
+{
+    std::map<QString, SoundMaker> makers;
+    makers["hi"] = [] { return metronomeClick(true); };
+    makers["low"] = [] { return metronomeClick(false); };
+    const std::pair<const char*, int> pitches[] = {{"c", 60}, {"d", 62}, {"e", 64}, {"f", 65}, {"g", 67}, {"a", 69}, {"ch", 72}};
+    for (const auto& [name, midi] : pitches)
+        makers[name] = [midi] { return malletTone(midi); };
+    return makers;
+}
+
+QString nameOf(std::string_view name) { return QString::fromLatin1(name.data(), qsizetype(name.size())); }
+
+// The program's resources in the order of its list, each with its maker;
+// what the list and the makers do not agree on goes to `problems`.
+template <typename Resource, typename Maker, typename Names>
+std::vector<Resource> inListOrder(std::map<QString, Maker> makers, const Names& names, QStringList& problems)
+{
+    std::vector<Resource> list;
+    for (const QString& name : names) {
+        const auto found = makers.find(name);
+        if (found == makers.end()) {
+            problems << QStringLiteral("%1: listed, but nothing makes it").arg(name);
+            continue;
+        }
+        list.push_back({name, found->second});
+        makers.erase(found);
+    }
+    for (const auto& [name, maker] : makers)
+        problems << QStringLiteral("%1: made, but not in the program's list").arg(name);
     return list;
 }
 
-std::vector<Sound> sounds()
+std::vector<Picture> pictures(QStringList& problems)
 {
-    std::vector<Sound> list;
-    list.push_back({"hi", [] { return metronomeClick(true); }});
-    list.push_back({"low", [] { return metronomeClick(false); }});
-    const std::pair<const char*, int> pitches[] = {{"c", 60}, {"d", 62}, {"e", 64}, {"f", 65}, {"g", 67}, {"a", 69}, {"ch", 72}};
-    for (const auto& [name, midi] : pitches)
-        list.push_back({name, [midi] { return malletTone(midi); }});
-    return list;
+    QStringList names;
+    for (const res::PictureEntry& p : res::pictureList)
+        names << nameOf(p.name);
+    return inListOrder<Picture>(pictureMakers(), names, problems);
+}
+
+std::vector<Sound> sounds(QStringList& problems)
+{
+    QStringList names;
+    for (std::string_view s : res::soundList)
+        names << nameOf(s);
+    return inListOrder<Sound>(soundMakers(), names, problems);
 }
 
 bool save(const QString& path, const std::function<bool(QIODevice&)>& write)
@@ -88,10 +134,10 @@ bool save(const QString& path, const std::function<bool(QIODevice&)>& write)
 QStringList resourceFiles()
 {
     QStringList files;
-    for (const Picture& p : pictures())
-        files << p.name + ".png";
-    for (const Sound& s : sounds())
-        files << s.name + ".wav";
+    for (const res::PictureEntry& p : res::pictureList)
+        files << nameOf(p.name) + ".png";
+    for (std::string_view s : res::soundList)
+        files << nameOf(s) + ".wav";
     return files;
 }
 
@@ -101,13 +147,23 @@ bool writeResources(const MusicFont& font, const QString& folder)
         qWarning("resgen: cannot make %s", qPrintable(folder));
         return false;
     }
+    // Nothing is written unless every listed resource can be made as listed
+    // and every group picture shows its group's rhythm.
+    QStringList problems = rhythmProblems();
+    const std::vector<Picture> picturesToMake = pictures(problems);
+    const std::vector<Sound> soundsToMake = sounds(problems);
+    for (const QString& problem : problems)
+        std::fprintf(stderr, "resgen: %s\n", qPrintable(problem));
+    if (!problems.isEmpty())
+        return false;
+
     const QDir dir(folder);
     bool ok = true;
-    for (const Picture& p : pictures()) {
+    for (const Picture& p : picturesToMake) {
         const QImage image = p.make(font);
         ok &= save(dir.filePath(p.name + ".png"), [&](QIODevice& d) { return image.save(&d, "PNG"); });
     }
-    for (const Sound& s : sounds()) {
+    for (const Sound& s : soundsToMake) {
         const QByteArray wav = wavFile(s.make());
         ok &= save(dir.filePath(s.name + ".wav"), [&](QIODevice& d) { return d.write(wav) == wav.size(); });
     }

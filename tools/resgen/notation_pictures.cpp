@@ -59,7 +59,7 @@ QImage canvasBackdrop(const MusicFont& font)
     const double space = kStaffSpace * kCanvasScale;
     const int lineTop = int(kCanvasStaffY) - 1;
     const int lineLeft = 196;
-    painter.fillRect(QRect(lineLeft, lineTop, kCanvasWidth - 10 - lineLeft, 2), kStaffInk);
+    painter.fillRect(QRect(lineLeft, lineTop, kCanvasWidth - lineLeft, 2), kStaffInk);
 
     Ink clef;
     Engraver(font, clef).glyph(glyph::unpitchedPercussionClef1, {0, 0});

@@ -1,65 +1,9 @@
 #include "rhythms.h"
 #include "engraver.h"
 #include <algorithm>
+#include <cmath>
 
 namespace resgen {
-
-namespace {
-
-Stroke note(int offset, int beams) { return {offset, beams}; }
-Stroke dotted(int offset, int beams) { return {offset, beams, false, true}; }
-Stroke rest(int offset, int beams) { return {offset, beams, true}; }
-
-std::vector<Stroke> evenNotes(int count, int step, int beams)
-{
-    std::vector<Stroke> strokes;
-    for (int i = 0; i < count; ++i)
-        strokes.push_back(note(i * step, beams));
-    return strokes;
-}
-
-} // namespace
-
-const std::vector<Rhythm>& rhythms()
-{
-    static const std::vector<Rhythm> table = {
-        {"crot", 201, {note(0, 0)}},
-        {"CR", 266, {rest(0, 0)}},
-        {"quav", 286, evenNotes(2, 30, 1)},
-        {"sniff", 288, {rest(0, 1), note(30, 1)}},
-        {"semi", 430, evenNotes(4, 15, 2)},
-        {"saus", 356, {note(0, 2), note(15, 2), note(30, 1)}},
-        {"wood", 364, {note(0, 1), note(30, 2), note(45, 2)}},
-        {"dobe", 304, {dotted(0, 1), note(45, 2)}},
-        {"trip", 405, evenNotes(3, 20, 1), 3},
-        {"cq", 353, {note(0, 0), note(40, 1)}, 3},
-        // In triplet time a dotted quaver lasts 30, a semiquaver 10, a quaver 20.
-        {"dqsq", 350, {dotted(0, 1), note(30, 2), note(40, 1)}, 3},
-        {"rtrip", 413, {rest(0, 1), note(20, 1), note(40, 1)}, 3},
-        {"ssssss", 638, evenNotes(6, 10, 2), 6},
-        {"ssqq", 420, {note(0, 2), note(10, 2), note(20, 1), note(40, 1)}, 6},
-        {"ssssq", 516, {note(0, 2), note(10, 2), note(20, 2), note(30, 2), note(40, 1)}, 6},
-        {"qssss", 510, {note(0, 1), note(20, 2), note(30, 2), note(40, 2), note(50, 2)}, 6},
-        {"eef", 363, {note(0, 2), note(15, 1), note(45, 2)}},
-        {"rttt", 414, {rest(0, 2), note(15, 2), note(30, 2), note(45, 2)}},
-        {"rqs", 353, {rest(0, 2), note(15, 1), note(45, 2)}},
-        {"sddss", 435, {note(0, 2), note(15, 3), note(22, 3), note(30, 2), note(45, 2)}},
-        {"ddddss", 495, {note(0, 3), note(7, 3), note(15, 3), note(22, 3), note(30, 2), note(45, 2)}},
-        {"sdddds", 495, {note(0, 2), note(15, 3), note(22, 3), note(30, 3), note(37, 3), note(45, 2)}},
-        {"sssss", 457, evenNotes(5, 12, 2), 5},
-        {"ssrss", 457, {note(0, 2), note(12, 2), rest(24, 2), note(36, 2), note(48, 2)}, 5},
-        {"sssrs", 463, {note(0, 2), note(12, 2), note(24, 2), rest(36, 2), note(48, 2)}, 5},
-    };
-    return table;
-}
-
-const Rhythm* findRhythm(const QString& name)
-{
-    for (const Rhythm& rhythm : rhythms())
-        if (name == QLatin1String(rhythm.name))
-            return &rhythm;
-    return nullptr;
-}
 
 namespace {
 
@@ -119,6 +63,10 @@ void engraveBeams(Engraver& e, const std::vector<Placed>& placed, size_t first, 
     }
 }
 
+// A flag's width, and the room its hook wants before the next note.
+constexpr double kFlagWidth = 1.12;
+constexpr double kFlagClearance = 0.3;
+
 // How far a stroke reaches right of its x: the head or rest, a dot, a flag.
 double strokeWidth(const Engraver& e, const std::vector<Stroke>& strokes, size_t i)
 {
@@ -128,7 +76,35 @@ double strokeWidth(const Engraver& e, const std::vector<Stroke>& strokes, size_t
     double width = e.headWidth() + (s.dotted ? 0.65 : 0);
     auto beamable = [&](size_t j) { return j < strokes.size() && !strokes[j].rest && strokes[j].beams > 0; };
     const bool flagged = s.beams > 0 && !(i > 0 && beamable(i - 1)) && !beamable(i + 1);
-    return flagged ? e.stemLeft(0) + 1.12 : width;
+    return flagged ? e.stemLeft(0) + kFlagWidth + kFlagClearance : width;
+}
+
+// How far a stroke reaches left of its x: a rest wider than a head.
+double strokeLeft(const Engraver& e, const Stroke& s)
+{
+    return s.rest ? (e.headWidth() - e.restWidth(s.beams)) / 2 : 0;
+}
+
+// The least distance from stroke i - 1's x to stroke i's.
+double leastStep(const Engraver& e, const std::vector<Stroke>& strokes, size_t i)
+{
+    return strokeWidth(e, strokes, i - 1) + kStrokeGap - strokeLeft(e, strokes[i]);
+}
+
+// Each stroke's x on a beat `beatWidth` wide: the step from one stroke to
+// the next is its share of the beat, or the least step when that is more.
+std::vector<Placed> place(const Engraver& e, const std::vector<Stroke>& strokes, double beatWidth)
+{
+    std::vector<Placed> placed;
+    for (size_t i = 0; i < strokes.size(); ++i) {
+        double x = kBeatLeadIn + strokes[i].offset / 60.0 * beatWidth;
+        if (i > 0) {
+            const double share = (strokes[i].offset - strokes[i - 1].offset) / 60.0 * beatWidth;
+            x = placed.back().x + std::max(share, leastStep(e, strokes, i));
+        }
+        placed.push_back({strokes[i], x});
+    }
+    return placed;
 }
 
 } // namespace
@@ -139,9 +115,9 @@ double compactBeatWidth(const MusicFont& font, const Rhythm& rhythm)
     const Engraver e(font, scratch);
     const auto& strokes = rhythm.strokes;
     double width = 3.0;
-    for (size_t i = 0; i + 1 < strokes.size(); ++i) {
-        const double share = (strokes[i + 1].offset - strokes[i].offset) / 60.0;
-        width = std::max(width, (strokeWidth(e, strokes, i) + 0.55) / share);
+    for (size_t i = 1; i < strokes.size(); ++i) {
+        const double share = (strokes[i].offset - strokes[i - 1].offset) / 60.0;
+        width = std::max(width, leastStep(e, strokes, i) / share);
     }
     return width;
 }
@@ -151,21 +127,27 @@ double fittingBeatWidth(const MusicFont& font, const Rhythm& rhythm, double pict
     Ink scratch;
     const Engraver e(font, scratch);
     const auto& strokes = rhythm.strokes;
-    const double last = strokes.back().offset / 60.0;
-    if (last == 0)
+    const double limit = pictureWidth - kBeatLeadOut;
+    auto fits = [&](double beatWidth) {
+        return place(e, strokes, beatWidth).back().x + strokeWidth(e, strokes, strokes.size() - 1) <= limit;
+    };
+    if (fits(pictureWidth))
         return pictureWidth;
-    const double room = pictureWidth - 0.1 - kBeatLeadIn - strokeWidth(e, strokes, strokes.size() - 1);
-    return std::min(pictureWidth, room / last);
+    // The right end grows with the beat width: halve the interval to the
+    // widest beat that fits.
+    double narrow = 0, wide = pictureWidth;
+    for (int i = 0; i < 40; ++i) {
+        const double middle = (narrow + wide) / 2;
+        (fits(middle) ? narrow : wide) = middle;
+    }
+    return narrow;
 }
 
 Ink engraveRhythm(const MusicFont& font, const Rhythm& rhythm, double beatWidth)
 {
     Ink ink;
     Engraver e(font, ink);
-
-    std::vector<Placed> placed;
-    for (const Stroke& s : rhythm.strokes)
-        placed.push_back({s, kBeatLeadIn + s.offset / 60.0 * beatWidth});
+    const std::vector<Placed> placed = place(e, rhythm.strokes, beatWidth);
 
     const bool threeBeams = std::any_of(placed.begin(), placed.end(), [](const Placed& p) { return p.stroke.beams >= 3; });
     const double stemTop = -(threeBeams ? engraving::longStemLength : engraving::stemLength);

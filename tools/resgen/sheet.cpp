@@ -1,7 +1,7 @@
 #include "sheet.h"
-#include "catalogue.h"
 #include "geometry.h"
 #include "rhythms.h"
+#include "shell/resource_list.h"
 #include <QDir>
 #include <QFont>
 #include <QImage>
@@ -16,13 +16,15 @@ struct Section {
     QString title;
     QStringList names;
     double scale;
+    int zoom; // above 1: shown again this many times larger
 };
 
-QStringList groupNames()
+QStringList namesOf(res::PictureKind kind)
 {
     QStringList names;
-    for (const Rhythm& r : rhythms())
-        names << QString::fromLatin1(r.name);
+    for (const res::PictureEntry& p : res::pictureList)
+        if (p.kind == kind)
+            names << QString::fromLatin1(p.name.data(), qsizetype(p.name.size()));
     return names;
 }
 
@@ -59,30 +61,15 @@ QFont labelFont(int pixelSize, bool bold = false)
 bool writeContactSheet(const QString& resourceFolder, const QString& outFile)
 {
     const QDir dir(resourceFolder);
-    QStringList rest;
-    for (const QString& file : resourceFiles())
-        if (file.endsWith(".png"))
-            rest << file.chopped(4);
-    const QStringList groups = groupNames();
-    const QStringList backdrops = {"canvasback", "cover"};
-    const QStringList buttons = {"go", "stop", "repeat", "options", "optionslight", "results", "resultslight", "help", "newtest", "play", "smallstop"};
-    const QStringList dots = {"bdot", "gdot", "bldot", "rdot", "bbdot"};
-    const QStringList levels = {"l1", "l2", "l3", "l1t", "l4", "l5", "l6", "l7", "l8"};
-    const QStringList signatures = {"t24", "t34", "t44", "t54"};
-    for (const QStringList& shown : {groups, backdrops, buttons, dots, levels, signatures})
-        for (const QString& n : shown)
-            rest.removeAll(n);
-
-    std::vector<Section> sections = {
-        {"Group pictures (half size; frame = advance x picture height)", groups, 0.5},
-        {"Notation canvas", backdrops, 1},
-        {"Button faces", buttons, 1},
-        {"Dots (actual size, then 4x)", dots, 1},
-        {"Level pictures (actual size, then 2x)", levels, 1},
-        {"Time signatures (actual size, then 2x)", signatures, 1},
+    using Kind = res::PictureKind;
+    const std::vector<Section> sections = {
+        {"Group pictures (half size; frame = advance x picture height)", namesOf(Kind::Group), 0.5, 1},
+        {"Notation canvas", namesOf(Kind::Canvas), 1, 1},
+        {"Button faces", namesOf(Kind::Button), 1, 1},
+        {"Dots (actual size, then 4x)", namesOf(Kind::Dot), 1, 4},
+        {"Level pictures (actual size, then 2x)", namesOf(Kind::Level), 1, 2},
+        {"Time signatures (actual size, then 2x)", namesOf(Kind::TimeSignature), 1, 2},
     };
-    if (!rest.isEmpty())
-        sections.push_back({"Other", rest, 1});
 
     const int sheetWidth = 1560, margin = 20, gap = 18, labelHeight = 20;
     // Lay everything out once to learn the height, then paint.
@@ -100,7 +87,7 @@ bool writeContactSheet(const QString& resourceFolder, const QString& outFile)
         headings.emplace_back(s.title, y);
         y += 30;
         double x = margin, rowHeight = 0;
-        const int zoom = s.names == dots ? 4 : (s.names == levels || s.names == signatures) ? 2 : 1;
+        const int zoom = s.zoom;
         for (const QString& name : s.names) {
             const QImage image = load(dir, name);
             const QSizeF shown = QSizeF(image.size()) * s.scale;
@@ -166,6 +153,8 @@ bool writeCanvasMock(const QString& resourceFolder, const QString& outFile, int 
         {"qssss", "eef", "rttt", "rqs"},
         {"sddss", "ddddss", "sdddds"},
         {"sssss", "ssrss", "sssrs"},
+        // A flag at the end of a beat, before the next beat's first note.
+        {"sssrs", "sniff", "sssrs", "crot"},
     };
     const QImage backdrop = load(dir, "canvasback");
     const int gap = 8;

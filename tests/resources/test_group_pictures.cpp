@@ -1,0 +1,93 @@
+// What the group pictures show, read off the pictures at the size the
+// notation canvas draws them: one head on the head line for each of the
+// group's rows, at the places of its offsets, never crowding, and nothing
+// reaching into the next beat.
+#include "group_heads.h"
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+using namespace group_heads;
+
+namespace {
+
+// Where a picture's beat starts and how far a head sits right of a note's
+// place, measured on the crotchet: its head is the note on the beat.
+struct Canvas {
+    HeadLine line;
+    double beatStart = 0; // centre of a head on the beat
+};
+
+Canvas canvas()
+{
+    const QImage crotchet = canvasSize(fullSize("crot"));
+    Canvas c{headLineOf(crotchet), 0};
+    const std::vector<InkRun> found = heads(crotchet, c.line);
+    if (!found.empty())
+        c.beatStart = found.front().centre();
+    return c;
+}
+
+// Every group index: as many heads as the group has rows, each roughly where
+// its offset falls on a beat as wide as the group's advance. The picture is
+// what the user reads and the rows are what is timed and scored, so the two
+// must tell the same rhythm. Crowded notes stand a little off their places;
+// a note drawn on the wrong side of a rest or a missing head does not pass.
+TEST(DrawnRhythm, ShowsTheRowsOfItsGroup)
+{
+    const Canvas c = canvas();
+    ASSERT_GT(c.line.row, 0);
+    ASSERT_GT(c.line.headWidth, 6) << "a crotchet head at canvas size";
+    for (size_t index = 0; index < grouptable::groups.size(); ++index) {
+        const grouptable::GroupRhythm& group = grouptable::groups[index];
+        SCOPED_TRACE(testing::Message() << "group " << index << " (" << group.picture << ")");
+        const QImage image = canvasSize(fullSize(group.picture));
+        ASSERT_FALSE(image.isNull());
+        const std::vector<InkRun> found = heads(image, c.line);
+        EXPECT_EQ(found.size(), group.rows) << "heads on the head line";
+        if (found.size() != group.rows)
+            continue;
+        const double beat = group.advance / 4.0;
+        // A sixth of a beat: between a crowded note's place and its neighbour's.
+        const double tolerance = beat / 6;
+        for (size_t i = 0; i < found.size(); ++i) {
+            const double place = c.beatStart + group.offsets()[i] / 60.0 * beat;
+            EXPECT_NEAR(found[i].centre(), place, tolerance) << "head " << i << " for offset " << group.offsets()[i];
+        }
+    }
+}
+
+// At the canvas's quarter size two neighbouring heads keep a clear gap: the
+// beat's notes read one by one, however short they are.
+TEST(DrawnRhythm, NeighbouringHeadsNeverCrowd)
+{
+    constexpr int kLeastGap = 7; // empty pixels on the head line
+    const Canvas c = canvas();
+    for (const grouptable::GroupRhythm* group : distinctGroups()) {
+        const std::vector<InkRun> found = heads(canvasSize(fullSize(group->picture)), c.line);
+        for (size_t i = 1; i < found.size(); ++i)
+            EXPECT_GE(found[i].first - found[i - 1].last - 1, kLeastGap)
+                << group->picture << ": heads " << i - 1 << " and " << i;
+    }
+}
+
+// The next beat's picture starts at the advance; a flag, dot or beam that
+// ended right there would seem to hook into its first note.
+TEST(DrawnRhythm, EndsClearOfTheNextBeat)
+{
+    constexpr int kLeastMargin = 4; // empty pixels before the advance at canvas size
+    for (const grouptable::GroupRhythm* group : distinctGroups()) {
+        const QImage image = canvasSize(fullSize(group->picture));
+        int rightmost = -1;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = image.width() - 1; x > rightmost; --x)
+                if (inked(image, x, y))
+                    rightmost = x;
+        const int advance = int(group->advance / 4);
+        EXPECT_LE(rightmost, advance - 1 - kLeastMargin) << group->picture;
+    }
+}
+
+} // namespace
