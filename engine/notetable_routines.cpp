@@ -60,12 +60,7 @@ void Window1::setrepeat()
             r += 1;
         if (r == count)
             return;
-        if (Val(notelist->Cell(r, 0)) < end) {
-            retestlist->AddRow(notelist->Cell(r, 4));
-            while (r < count && Val(notelist->Cell(r, 0)) < end)
-                r += 1;
-        } else {
-            retestlist->AddRow(QStringLiteral("1"));
-        }
+        // The beat's later rows are passed over by the next beat's search.
+        retestlist->AddRow(Val(notelist->Cell(r, 0)) < end ? notelist->Cell(r, 4) : QStringLiteral("1"));
     }
 }

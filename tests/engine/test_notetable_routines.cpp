@@ -292,3 +292,17 @@ TEST_F(NoteTableTest, MouseClickOnTheTableRunsTheHandler)
 }
 
 } // namespace
+
+namespace {
+
+// A tempo of 0 (only a damaged setting) has no beat to search: the rebuild
+// keeps the first entry and ends instead of running for ever.
+TEST_F(NoteTableTest, RepeatListWithoutABeatLengthEnds)
+{
+    lasttesttickspeed = 0;
+    fill({{"0", "", "0"}, {"0", "", "2"}, {"0"}});
+    window->setrepeat();
+    EXPECT_EQ(repeatEntries(), (QStringList{"0"}));
+}
+
+} // namespace
