@@ -42,8 +42,8 @@ void Window1::Canvas1_Paint(platform::Graphics& g)
         const double right = rightEdge(1);
         if (right > edge && edge > origin) {
             narrow = (edge - origin) / (right - origin);
-            // The division may land a rounding step past the edge.
-            while (rightEdge(narrow) > edge)
+            // The division may land a rounding step or two past the edge.
+            for (int step = 0; step < 16 && rightEdge(narrow) > edge; ++step)
                 narrow = std::nextafter(narrow, 0.0);
         }
         for (size_t k = 0; k < n; ++k) {
