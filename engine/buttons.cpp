@@ -56,6 +56,7 @@ void Window1::BevelButton1_Action()
         countin = true;
         Canvas1->Refresh();
         Canvas2->Refresh();
+        resultswin::refreshGraph();
         lisplaylabel->setVisible(false);
         TextField1->setText(QString());
     }
@@ -114,6 +115,9 @@ void Window1::BevelButton3_Action()
 {
     resultswin::instance()->setHeight(static_cast<int>(bars * 30 + 100));
     resultswin::instance()->setWidth(static_cast<int>(beatsinbar * 240 + 50));
+    // An open window may still show an earlier test: at the same size nothing
+    // else would repaint it.
+    resultswin::instance()->showCurrentTest();
 }
 
 void Window1::BevelButton4_Action()

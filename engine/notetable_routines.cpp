@@ -34,6 +34,11 @@ bool Window1::notelist_CellClick(int64_t row, int64_t column, int, int)
     return true;
 }
 
+// One entry per beat, from the first beat to the beat of the last note row:
+// the group index on the first row whose onset lies within the beat, so that a
+// group whose first note comes after the beat's start (a quaver rest and
+// quaver, say) is played again as itself; "1", the crotchet rest, for a beat
+// without a row.
 void Window1::setrepeat()
 {
     const int64_t count = notelist->ListCount();
@@ -43,25 +48,19 @@ void Window1::setrepeat()
     }
     retestlist->DeleteAllRows();
     retestlist->AddRow(QStringLiteral("0"));
-    int64_t r = 0;
-    double x = 0;
-    while (true) {
-        x += static_cast<double>(ts(60));
-        r += 1;
-        if (r > count - 1)
-            return;
-        while (Val(notelist->Cell(r, 0)) < x) {
+    const double beat = static_cast<double>(ts(60));
+    // Only a damaged tempo gives no beat length; then no beat can be told apart.
+    if (beat <= 0)
+        return;
+    int64_t r = 1;
+    for (int64_t k = 1; r < count; ++k) {
+        const double start = beat * static_cast<double>(k);
+        const double end = start + beat;
+        while (r < count && Val(notelist->Cell(r, 0)) < start)
             r += 1;
-            if (r > count - 1)
-                return;
-        }
-        if (Val(notelist->Cell(r, 0)) == x) {
-            retestlist->AddRow(notelist->Cell(r, 4));
-        } else {
-            retestlist->AddRow(QStringLiteral("1"));
-            r -= 1;
-        }
-        if (r == count - 1)
+        if (r == count)
             return;
+        // The beat's later rows are passed over by the next beat's search.
+        retestlist->AddRow(Val(notelist->Cell(r, 0)) < end ? notelist->Cell(r, 4) : QStringLiteral("1"));
     }
 }

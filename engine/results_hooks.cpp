@@ -1,6 +1,7 @@
 // Scoring, the data file and the totals labels, as the main window calls them.
 #include "engine/window1.h"
 #include "scoring/datafile.h"
+#include "scoring/resultswin.h"
 #include "scoring/score.h"
 #include "scoring/scramble.h"
 
@@ -21,6 +22,8 @@ void Window1::showresults()
     // An empty table moves no statistic and leaves the data file as it was.
     if (scoring::updatestatistics(tally))
         savedata();
+    // A results window left open shows the graph of the test just ended.
+    resultswin::refreshGraph();
 }
 
 void Window1::loaddata() { scoring::loaddata(listenplay); }

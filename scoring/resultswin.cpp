@@ -76,6 +76,21 @@ void resultswin::setHeight(int h) { setFixedSize(width(), clampSide(h)); }
 
 void resultswin::setWidth(int w) { setFixedSize(clampSide(w), height()); }
 
+void resultswin::showCurrentTest()
+{
+    Canvas1->Refresh();
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
+void resultswin::refreshGraph()
+{
+    if (shared)
+        shared->Canvas1->Refresh();
+}
+
 void resultswin::placeCanvas()
 {
     Canvas1->setGeometry(0, canvasTop, width(), height() - canvasTop + canvasBelowBottom);

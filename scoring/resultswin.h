@@ -17,6 +17,12 @@ public:
     void setHeight(int h);
     void setWidth(int w);
 
+    // Redraws the graph from the current note table and puts the window in
+    // front of the others, out of the minimised state.
+    void showCurrentTest();
+    // Redraws the graph of the open window, if there is one; opens none.
+    static void refreshGraph();
+
     // ---- Controls ---------------------------------------------------------
     platform::Canvas* Canvas1 = nullptr;           // the results graph
     platform::BevelButton* BevelButton1 = nullptr; // replay: `play` idle, `smallstop` replaying

@@ -171,10 +171,19 @@ TEST_F(NoteTableTest, RepeatListOneEntryPerBeat)
         {"a rest beat", {{"0", "", "0"}, {"60", "", "0"}, {"180", "", "0"}}, {"0", "0", "1", "0"}},
         {"a group whose first note lies after the beat",
          {{"0", "", "0"}, {"90", "", "3"}, {"120", "", "0"}, {"180", "", "0"}},
-         {"0", "1", "0", "0"}},
+         {"0", "3", "0", "0"}},
         {"group 23 on beat 3",
          {{"0", "", "0"}, {"60", "", "0"}, {"135", "", "23"}, {"150"}, {"165"}, {"180", "", "0"}},
-         {"0", "0", "1", "0"}},
+         {"0", "0", "23", "0"}},
+        {"a first note on the last tick of its beat",
+         {{"0", "", "0"}, {"119", "", "3"}, {"120", "", "0"}},
+         {"0", "3", "0"}},
+        {"a row on the next beat's start belongs to that beat",
+         {{"0", "", "0"}, {"120", "", "21"}, {"180", "", "0"}},
+         {"0", "1", "21", "0"}},
+        {"the last beat's group starts after its beat",
+         {{"0", "", "0"}, {"60", "", "0"}, {"135", "", "24"}, {"165"}},
+         {"0", "0", "24"}},
         {"a crotchet drawn as 9", {{"0", "", "0"}, {"60", "", "9"}}, {"0", "9"}},
         {"one row", {{"0", "", "0"}}, {"0"}},
         {"two rest beats in a row", {{"0", "", "0"}, {"180", "", "4"}, {"195"}, {"210"}, {"225"}, {"240", "", "18"}},
@@ -195,7 +204,7 @@ TEST_F(NoteTableTest, RepeatListAtAnotherTempo)
     window->beatsinbar = 3;
     fill({{"0", "", "0"}, {"45", "", "2"}, {"67"}, {"112", "", "21"}, {"135", "", "0"}});
     window->setrepeat();
-    EXPECT_EQ(repeatEntries(), (QStringList{"0", "2", "1", "0"}));
+    EXPECT_EQ(repeatEntries(), (QStringList{"0", "2", "21", "0"}));
 }
 
 // A whole held test of 4 bars of 4 beats, made from the groups' own offsets:
@@ -208,7 +217,8 @@ TEST_F(NoteTableTest, RepeatListOfAWholeTest)
         {23, {15, 30, 45}}, {24, {15, 45}},   {26, {0, 7, 15, 22, 30, 45}},        {30, {0, 12, 24, 48}},
     };
     const std::vector<int64_t> beats = {0, 4, 1, 3, 10, 8, 13, 26, 21, 19, 23, 24, 30, 2, 0};
-    const QStringList expected = {"0", "4", "1", "1", "10", "1", "1", "26", "1", "1", "1", "1", "30", "2", "0"};
+    // Every beat gives back its own group; the rests give "1".
+    const QStringList expected = {"0", "4", "1", "3", "10", "1", "13", "26", "21", "1", "23", "24", "30", "2", "0"};
     std::vector<Row> rows;
     for (size_t b = 0; b < beats.size(); ++b) {
         bool first = true;
@@ -305,6 +315,20 @@ TEST_F(NoteTableTest, ClickedHitTimeIsEditedInPlaceAndStored)
     EXPECT_EQ(list.Cell(1, 1), QStringLiteral("470"));
     EXPECT_EQ(list.Cell(2, 1), QStringLiteral("541")) << "no other cell changes";
     EXPECT_TRUE(editor.isNull() || !editor->isVisible()) << "the editor is closed";
+}
+
+} // namespace
+
+namespace {
+
+// A tempo of 0 (only a damaged setting) has no beat to search: the rebuild
+// keeps the first entry and ends instead of running for ever.
+TEST_F(NoteTableTest, RepeatListWithoutABeatLengthEnds)
+{
+    lasttesttickspeed = 0;
+    fill({{"0", "", "0"}, {"0", "", "2"}, {"0"}});
+    window->setrepeat();
+    EXPECT_EQ(repeatEntries(), (QStringList{"0"}));
 }
 
 } // namespace
