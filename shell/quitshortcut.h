@@ -1,0 +1,9 @@
+#pragma once
+// Ctrl+Q quits from every window of the program. The main window has it
+// through its menu bar; the options, results and help windows have no menu
+// bar of their own (and the options window is modal, which shuts the main
+// window's shortcuts off), so an application-wide filter takes the key there.
+class QCoreApplication;
+
+// Installs the filter on the application; it lives as long as the application.
+void installQuitShortcut(QCoreApplication* application);
