@@ -31,7 +31,9 @@ protected:
 
 } // namespace
 
-void installQuitShortcut(QCoreApplication* application)
+QObject* installQuitShortcut(QCoreApplication* application)
 {
-    application->installEventFilter(new QuitShortcut(application));
+    auto* filter = new QuitShortcut(application);
+    application->installEventFilter(filter);
+    return filter;
 }

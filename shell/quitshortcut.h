@@ -5,5 +5,8 @@
 // window's shortcuts off), so an application-wide filter takes the key there.
 class QCoreApplication;
 
-// Installs the filter on the application; it lives as long as the application.
-void installQuitShortcut(QCoreApplication* application);
+class QObject;
+
+// Installs the filter on the application, which owns it; deleting the
+// returned filter removes it.
+QObject* installQuitShortcut(QCoreApplication* application);
