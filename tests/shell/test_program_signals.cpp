@@ -30,6 +30,11 @@ struct SignalCase {
     const char* name;
 };
 
+void PrintTo(const SignalCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class ProgramSignals : public ::testing::TestWithParam<SignalCase> {};
 
 TEST_P(ProgramSignals, EndTheProgramLikeQuitWritingNothing)
