@@ -37,6 +37,55 @@ void PrintTo(const SignalCase& c, std::ostream* os)
 
 class ProgramSignals : public ::testing::TestWithParam<SignalCase> {};
 
+// The built program, started with its data in `home`, once it catches the
+// signal; extra holds further environment variables.
+struct ProgramRun {
+    QProcess program;
+    qint64 pid = 0;
+};
+
+void start(ProgramRun& run, const QString& home, int signal, const QProcessEnvironment& extra = {})
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
+    env.insert(extra);
+    run.program.setProcessEnvironment(env);
+    // A shell or test runner may hand SIGINT down as ignored; a terminal
+    // hands it down as default, which is the case under test.
+    run.program.setChildProcessModifier([] {
+        ::signal(SIGINT, SIG_DFL);
+        ::signal(SIGTERM, SIG_DFL);
+    });
+    run.program.start(QStringLiteral(VELVANE_PROGRAM), {});
+    ASSERT_TRUE(run.program.waitForStarted(10000));
+    run.pid = run.program.processId();
+    QElapsedTimer waited;
+    waited.start();
+    while (!catches(run.pid, signal) && run.program.state() == QProcess::Running && waited.elapsed() < 30000)
+        QThread::msleep(5);
+    ASSERT_TRUE(catches(run.pid, signal)) << "the signal is never caught\n"
+                                          << run.program.readAllStandardError().toStdString();
+}
+
+// Sends the signal; true when the program ended within the time.
+bool endWith(ProgramRun& run, int signal, qint64* ms = nullptr)
+{
+    QElapsedTimer toExit;
+    toExit.start();
+    if (::kill(run.pid, signal) != 0)
+        return false;
+    const bool ended = run.program.waitForFinished(10000);
+    if (ms)
+        *ms = toExit.elapsed();
+    if (!ended) {
+        run.program.kill();
+        run.program.waitForFinished();
+    }
+    return ended;
+}
+
 TEST_P(ProgramSignals, EndTheProgramLikeQuitWritingNothing)
 {
     const SignalCase c = GetParam();
@@ -52,42 +101,12 @@ TEST_P(ProgramSignals, EndTheProgramLikeQuitWritingNothing)
         f.write(stored);
     }
 
-    QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_DATA_HOME"), home.path());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
-    program.setProcessEnvironment(env);
-    // A shell or test runner may hand SIGINT down as ignored; a terminal
-    // hands it down as default, which is the case under test.
-    program.setChildProcessModifier([] {
-        ::signal(SIGINT, SIG_DFL);
-        ::signal(SIGTERM, SIG_DFL);
-    });
-    program.start(QStringLiteral(VELVANE_PROGRAM), {});
-    ASSERT_TRUE(program.waitForStarted(10000));
-    const qint64 pid = program.processId();
-
-    QElapsedTimer waited;
-    waited.start();
-    while (!catches(pid, c.signal) && program.state() == QProcess::Running && waited.elapsed() < 30000)
-        QThread::msleep(5);
-    ASSERT_TRUE(catches(pid, c.signal)) << c.name << " is never caught\n"
-                                        << program.readAllStandardError().toStdString();
-
-    QElapsedTimer toExit;
-    toExit.start();
-    ASSERT_EQ(::kill(pid, c.signal), 0);
-    const bool ended = program.waitForFinished(10000);
-    const qint64 ms = toExit.elapsed();
-    if (!ended) {
-        program.kill();
-        program.waitForFinished();
-    }
-    ASSERT_TRUE(ended) << c.name << " did not end the program";
-    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << c.name << " killed the program outright";
-    EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
-    RecordProperty("milliseconds_to_exit", int(ms));
+    ProgramRun run;
+    ASSERT_NO_FATAL_FAILURE(start(run, home.path(), c.signal));
+    qint64 ms = 0;
+    ASSERT_TRUE(endWith(run, c.signal, &ms)) << c.name << " did not end the program";
+    EXPECT_EQ(run.program.exitStatus(), QProcess::NormalExit) << c.name << " killed the program outright";
+    EXPECT_EQ(run.program.exitCode(), 0) << run.program.readAllStandardError().toStdString();
     std::printf("%s: ended %lld ms after the signal\n", c.name, static_cast<long long>(ms));
 
     EXPECT_EQ(QDir(dataFolder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
@@ -95,6 +114,36 @@ TEST_P(ProgramSignals, EndTheProgramLikeQuitWritingNothing)
     QFile f(dataFolder + QStringLiteral("/mydata.txt"));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), stored);
+}
+
+TEST(ProgramMidi, TheOpenStreamIsClosedAndPortMidiEndedBeforeMainReturns)
+{
+    // With an input device the window opens a stream at start; quitting used
+    // to leave its closing to a static destructor, after PortMidi's backend
+    // object was gone.
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    const QString logPath = home.path() + QStringLiteral("/midi.log");
+    QProcessEnvironment extra;
+    extra.insert(QStringLiteral("LD_LIBRARY_PATH"), QStringLiteral(VELVANE_STANDIN_PORTMIDI_DIR));
+    extra.insert(QStringLiteral("VELVANE_STANDIN_MIDI_LOG"), logPath);
+    ProgramRun run;
+    ASSERT_NO_FATAL_FAILURE(start(run, home.path(), SIGTERM, extra));
+    ASSERT_TRUE(endWith(run, SIGTERM));
+    EXPECT_EQ(run.program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(run.program.exitCode(), 0) << run.program.readAllStandardError().toStdString();
+
+    QFile log(logPath);
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly)) << "the stand-in PortMidi was not used";
+    const QStringList calls = QString::fromLatin1(log.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_TRUE(calls.contains(QStringLiteral("Pm_OpenInput"))) << calls.join(' ').toStdString();
+    // The stream closes, then PortMidi ends, then main returns; nothing after.
+    const std::string seen = calls.join(' ').toStdString();
+    ASSERT_GE(calls.size(), 3);
+    EXPECT_EQ(calls.mid(calls.size() - 2), QStringList({QStringLiteral("Pm_Terminate"), QStringLiteral("exit")}))
+        << seen;
+    EXPECT_GT(calls.lastIndexOf(QStringLiteral("Pm_Close")), calls.lastIndexOf(QStringLiteral("Pm_OpenInput")))
+        << seen;
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, ProgramSignals,
