@@ -47,10 +47,12 @@ public:
         return 0;
     }
 
-    int poll(void* handle) override { return Pm_Poll(handle); }
+    int poll(void* handle) override { return terminated_ ? pmBadPtr : Pm_Poll(handle); }
 
     int read(void* handle, PortMidiEventMBS& event) override
     {
+        if (terminated_)
+            return pmBadPtr;
         PmEvent received{};
         const int count = Pm_Read(handle, &received, 1);
         if (count <= 0)
@@ -61,11 +63,28 @@ public:
         return 1;
     }
 
-    void close(void* handle) override { Pm_Close(handle); }
+    void close(void* handle) override
+    {
+        if (!terminated_)
+            Pm_Close(handle);
+    }
+
+    void terminate() override
+    {
+        if (terminated_)
+            return;
+        terminated_ = true;
+        if (Pt_Started())
+            Pt_Stop();
+        if (initialised_ && initError_ == pmNoError)
+            Pm_Terminate();
+    }
 
 private:
     bool initialise()
     {
+        if (terminated_)
+            return false;
         if (!initialised_) {
             initialised_ = true;
             initError_ = Pm_Initialize();
@@ -74,6 +93,7 @@ private:
     }
 
     bool initialised_ = false;
+    bool terminated_ = false;
     PmError initError_ = pmNoError;
 };
 
@@ -83,13 +103,20 @@ MidiBackend* installedBackend = nullptr;
 
 MidiBackend& midiBackend()
 {
-    static PortMidiBackend portMidi;
+    // Never destroyed: a stream released by a static destructor still finds
+    // its backend (terminated by then, so it calls nothing of PortMidi).
+    static PortMidiBackend& portMidi = *new PortMidiBackend;
     return installedBackend ? *installedBackend : portMidi;
 }
 
 void setMidiBackend(MidiBackend* backend)
 {
     installedBackend = backend;
+}
+
+void terminateMidi()
+{
+    midiBackend().terminate();
 }
 
 // ---------------------------------------------------------------------------
@@ -200,11 +227,13 @@ void ScriptedMidiBackend::noteOn(int device, int note, int velocity, int status)
 
 int ScriptedMidiBackend::countDevices()
 {
+    callsAfterTerminate += terminated;
     return int(devices.size());
 }
 
 bool ScriptedMidiBackend::deviceInfo(int id, PortMidiDeviceInfoMBS& info)
 {
+    callsAfterTerminate += terminated;
     if (id < 0 || id >= int(devices.size()) || !devices[size_t(id)].hasInfo)
         return false;
     const Device& d = devices[size_t(id)];
@@ -216,6 +245,7 @@ bool ScriptedMidiBackend::deviceInfo(int id, PortMidiDeviceInfoMBS& info)
 
 int ScriptedMidiBackend::openInput(int id, int /*bufferSize*/, void** handle)
 {
+    callsAfterTerminate += terminated;
     *handle = nullptr;
     // PortMidi answers pmInvalidDeviceId for an unknown id, an output-only
     // device and a device that is already open.
@@ -234,6 +264,7 @@ int ScriptedMidiBackend::openInput(int id, int /*bufferSize*/, void** handle)
 
 int ScriptedMidiBackend::poll(void* handle)
 {
+    callsAfterTerminate += terminated;
     if (pollError != 0)
         return pollError;
     const int id = idOf(handle);
@@ -244,6 +275,7 @@ int ScriptedMidiBackend::poll(void* handle)
 
 int ScriptedMidiBackend::read(void* handle, PortMidiEventMBS& event)
 {
+    callsAfterTerminate += terminated;
     if (pollError != 0)
         return pollError;
     const int id = idOf(handle);
@@ -259,6 +291,7 @@ int ScriptedMidiBackend::read(void* handle, PortMidiEventMBS& event)
 
 void ScriptedMidiBackend::close(void* handle)
 {
+    callsAfterTerminate += terminated;
     const int id = idOf(handle);
     if (id < 0 || id >= int(devices.size()))
         return;

@@ -42,12 +42,18 @@ public:
     // 1 when an event was read, 0 when none, < 0 on error
     virtual int read(void* handle, PortMidiEventMBS& event) = 0;
     virtual void close(void* handle) = 0;
+    // Ends the use of the library; afterwards every call fails or does nothing.
+    virtual void terminate() = 0;
 };
 
 // The program's backend (PortMidi, initialised on first use), and the
 // replacement tests install; nullptr restores PortMidi.
 MidiBackend& midiBackend();
 void setMidiBackend(MidiBackend* backend);
+
+// Terminates the current backend. The program calls it on its way out, after
+// closing its stream, so no PortMidi code runs once main has returned.
+void terminateMidi();
 
 class PortMidiMBS {
 public:
@@ -102,6 +108,8 @@ public:
     };
     std::vector<Device> devices;
     int pollError = 0; // when non-zero, poll and read return this (a library error)
+    bool terminated = false;
+    int callsAfterTerminate = 0; // any call once terminated is a fault of the caller
 
     // Appends a Note On (status 144) to a device's queue.
     void noteOn(int device, int note = 60, int velocity = 100, int status = 144);
@@ -112,6 +120,7 @@ public:
     int poll(void* handle) override;
     int read(void* handle, PortMidiEventMBS& event) override;
     void close(void* handle) override;
+    void terminate() override { terminated = true; }
 };
 
 } // namespace platform

@@ -68,6 +68,8 @@ bool SdlMixer::open()
     if (isOpen())
         return true;
     QuietAlsa quiet;
+    // SIGTERM and SIGINT are the program's own (quitsignals.h), not SDL's.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_Init(SDL_INIT_AUDIO) != 0) {
         std::fprintf(stderr, "Velvane: no sound output: %s\n", SDL_GetError());
         return false;

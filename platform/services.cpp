@@ -55,15 +55,17 @@ QString describeError(const std::exception& e)
 
 void reportUnhandled(const QString& description)
 {
-    // A second error while the first is being shown only adds to the quit.
-    if (!reporting) {
-        reporting = true;
-        try {
-            MsgBox(description);
-        } catch (...) {
-        }
-        reporting = false;
+    // A second error while the first one's message is open adds nothing: a
+    // quit now would end the message's event loop and close it unread. The
+    // quit that follows the first message ends the program anyway.
+    if (reporting)
+        return;
+    reporting = true;
+    try {
+        MsgBox(description);
+    } catch (...) {
     }
+    reporting = false;
     Quit(1);
 }
 

@@ -56,7 +56,8 @@ public:
 QString describeError(const std::exception& e);
 
 // The treatment of an error that a handler did not catch: a message box that
-// names it, then quitting with a non-zero status.
+// names it, then quitting with a non-zero status. Errors raised while that
+// message is open are dropped; the message stays until the user closes it.
 void reportUnhandled(const QString& description);
 
 // Every event handler runs through this, so no exception ever reaches Qt's

@@ -13,14 +13,24 @@ QString dataFilePath(const QString& bareName);
 
 bool dataFileExists(const QString& bareName);
 
-// Every line of the file without its end of line; lines end at "\n", "\r\n"
-// or a lone "\r". Throws IOException when the file cannot be read.
-QStringList readDataFileLines(const QString& bareName);
+// The lines of the file without their ends of line; lines end at "\n",
+// "\r\n" or a lone "\r". At most the first maxLines lines (all when
+// negative) from at most the first maxBytes bytes are read, so a huge or
+// endless file costs no more than a small one. Only a regular file (or a link
+// to one) is read: a folder, a named pipe, a device or a socket of that name,
+// like a file that cannot be opened, throws IOException naming the file and
+// the reason.
+QStringList readDataFileLines(const QString& bareName, qsizetype maxLines = -1, qint64 maxBytes = 64 * 1024);
+
+// Removes what an interrupted rewrite of the file can leave beside it: the
+// temporary files NAME.XXXXXX that were never renamed over the file.
+void removeRewriteLeftovers(const QString& bareName);
 
 // Replaces the file with these lines, each followed by "\n", atomically: a
 // temporary file is written and then renamed over the old one, so a failed or
-// interrupted write leaves the old file whole. Creates the folder when needed.
-// Throws IOException on failure.
+// interrupted write leaves the old file whole. Creates the folder when needed
+// and removes the leftovers of earlier interrupted rewrites. Throws
+// IOException on failure.
 void rewriteDataFile(const QString& bareName, const QStringList& lines);
 
 namespace testing {

@@ -1,8 +1,12 @@
 #include "shell/startup.h"
 #include "platform/fonts.h"
+#include "platform/midi.h"
+#include "platform/quitsignals.h"
 #include "platform/services.h"
 #include "platform/sound.h"
 #include "shell/mainmenubar.h"
+#include "shell/module1.h"
+#include "shell/quitshortcut.h"
 #include "shell/velvane.h"
 #include <QApplication>
 #include <QPointer>
@@ -13,6 +17,7 @@ namespace {
 
 std::unique_ptr<Velvane> application;
 std::unique_ptr<platform::SdlMixer> mixer;
+std::unique_ptr<platform::QuitSignals> quitSignals;
 
 // Creates the application object with its version data and menu bar.
 void _NewAppInstance(int& argc, char** argv)
@@ -29,6 +34,11 @@ void _NewAppInstance(int& argc, char** argv)
     application->setApplicationVersion(application->ShortVersion);
     // The application's menu bar; the main window shows the same instance.
     MainMenuBar::instance();
+    installQuitShortcut(application.get());
+    // kill and Ctrl+C quit as File > Quit does; one arriving during start-up
+    // waits in the pipe until the event loop runs.
+    quitSignals = std::make_unique<platform::QuitSignals>(
+        [] { platform::guarded([] { platform::Quit(0); }); });
 }
 
 } // namespace
@@ -43,6 +53,15 @@ void deleteTopLevelWindows()
     for (const QPointer<QWidget>& w : windows)
         if (w && !w->parent())
             delete w.data();
+}
+
+void closeMidiInput()
+{
+    if (Module1::s)
+        Module1::s->Close();
+    Module1::s.reset();
+    Module1::pm.reset();
+    platform::terminateMidi();
 }
 
 void _InitFileTypes() {}
@@ -84,10 +103,14 @@ int _Main(int& argc, char** argv, const std::function<void()>& makeDefaultView)
         status = application->exec();
     else
         status = 1;
-    // Windows go before the application object they belong to.
+    // Every way out comes here. Windows go before the application object
+    // they belong to, and MIDI input ends while its library is still there.
     deleteTopLevelWindows();
+    closeMidiInput();
     platform::setSoundOutput(nullptr);
     mixer.reset();
+    // The default dispositions again, just before the application goes.
+    quitSignals.reset();
     application.reset();
     return status;
 }

@@ -14,3 +14,7 @@ void _LateStartup(const std::function<void()>& makeDefaultView);
 
 // Deletes every window (before the application object goes).
 void deleteTopLevelWindows();
+
+// Closes and releases the MIDI input stream and terminates the MIDI library,
+// so no MIDI call is left for the static destructors after main returns.
+void closeMidiInput();

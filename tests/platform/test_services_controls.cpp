@@ -53,6 +53,32 @@ TEST_F(GuardTest, AnUnhandledErrorIsNamedAndTheProgramQuitsWithAFailure)
     }
 }
 
+TEST_F(GuardTest, ASecondErrorLeavesTheFirstMessageOpenUntilOk)
+{
+    // A quit asked while the message is open would end the message's event
+    // loop and close it before the user read it.
+    std::vector<int> quitsWhileOpen;
+    int secondShown = 0;
+    box.whileOpen = [&] {
+        guarded([] { throw IOException("the second one"); });
+        guarded([] { throw 7; });
+        quitsWhileOpen = quit.codes;
+        secondShown = int(box.shown.size()) - 1;
+    };
+    guarded([] { throw NilObjectException("the first one"); });
+    EXPECT_TRUE(quitsWhileOpen.empty());
+    EXPECT_EQ(secondShown, 0);
+    ASSERT_EQ(box.shown.size(), 1);
+    EXPECT_TRUE(box.shown[0].contains(QLatin1String("the first one")));
+    EXPECT_EQ(quit.codes, std::vector<int>{1}) << "after OK the program quits with a failure";
+
+    // The guard is ready for the next error.
+    box.whileOpen = nullptr;
+    guarded([] { throw IOException("later"); });
+    EXPECT_EQ(box.shown.size(), 2);
+    EXPECT_EQ(quit.codes, (std::vector<int>{1, 1}));
+}
+
 TEST_F(GuardTest, ControlHandlersRunThroughTheGuard)
 {
     BevelButton button;

@@ -10,8 +10,13 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <functional>
+
 #include <string>
 #include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -109,6 +114,95 @@ TEST_F(TextFile, ReadingWhatCannotBeReadThrows)
     ASSERT_TRUE(QDir(dir_.path()).mkdir(fileName));
     EXPECT_TRUE(platform::dataFileExists(fileName));
     EXPECT_THROW(platform::readDataFileLines(fileName), platform::IOException);
+}
+
+TEST_F(TextFile, OnlyARegularFileIsReadAndTheMessageSaysWhy)
+{
+    // None of these may block or read without end; each is named with its reason.
+    struct Case {
+        const char* what;
+        std::function<void(const QString&)> make;
+        const char* reason;
+    };
+    const std::vector<Case> cases = {
+        {"folder", [](const QString& p) { QDir().mkdir(p); }, "folder"},
+        {"named pipe", [](const QString& p) { ::mkfifo(QFile::encodeName(p).constData(), 0600); }, "named pipe"},
+        {"link to a named pipe",
+         [this](const QString& p) {
+             ::mkfifo(QFile::encodeName(path(QStringLiteral("pipe"))).constData(), 0600);
+             QFile::link(path(QStringLiteral("pipe")), p);
+         },
+         "named pipe"},
+        {"link to an endless device", [](const QString& p) { QFile::link(QStringLiteral("/dev/zero"), p); }, "device"},
+        {"link to nothing", [](const QString& p) { QFile::link(QStringLiteral("/nonexistent/x"), p); },
+         "No such file"},
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir dir;
+        platform::setDataFolder(dir.path());
+        const QString p = dir.path() + "/" + fileName;
+        c.make(p);
+        try {
+            platform::readDataFileLines(fileName, 13);
+            ADD_FAILURE() << c.what << " was read";
+        } catch (const platform::IOException& e) {
+            EXPECT_TRUE(e.message().contains(p)) << c.what << ": " << e.what();
+            EXPECT_TRUE(e.message().contains(QLatin1String(c.reason))) << c.what << ": " << e.what();
+        }
+    }
+    // A link to a regular file is read.
+    platform::setDataFolder(dir_.path());
+    writeBytes("through the link\n", QStringLiteral("target"));
+    ASSERT_TRUE(QFile::link(path(QStringLiteral("target")), path()));
+    EXPECT_EQ(platform::readDataFileLines(fileName), QStringList{"through the link"});
+}
+
+TEST_F(TextFile, ReadingStopsAtTheLineAndByteLimits)
+{
+    writeBytes("1\n2\r\n3\r4\n5\n");
+    EXPECT_EQ(platform::readDataFileLines(fileName, 3), QStringList({"1", "2", "3"}));
+    EXPECT_EQ(platform::readDataFileLines(fileName, 5), QStringList({"1", "2", "3", "4", "5"}));
+    EXPECT_EQ(platform::readDataFileLines(fileName, 0), QStringList());
+    EXPECT_EQ(platform::readDataFileLines(fileName, -1, 5), QStringList({"1", "2"}));
+    EXPECT_EQ(platform::readDataFileLines(fileName, -1, 6), QStringList({"1", "2", "3"}));
+
+    // A huge file (sparse, so the test itself costs nothing): only the first
+    // 64 KiB are read, so only they take time and memory.
+    writeBytes("first\n");
+    ASSERT_EQ(::truncate(QFile::encodeName(path()).constData(), 200LL * 1024 * 1024), 0);
+    const QStringList lines = platform::readDataFileLines(fileName, 13);
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0], QStringLiteral("first"));
+    EXPECT_EQ(lines[1].size(), 64 * 1024 - 6);
+}
+
+TEST_F(TextFile, LeftoversOfAnInterruptedRewriteAreRemoved)
+{
+    const QStringList leftovers = {fileName + ".Ab12Cd", fileName + ".XXXXXX", fileName + ".000000"};
+    const QStringList kept = {fileName + ".bak", fileName + ".Ab12Cde", fileName + ".Ab-2Cd", "other.txt.Ab12Cd"};
+    auto entries = [this] {
+        QStringList names = QDir(dir_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        names.sort();
+        return names;
+    };
+    auto plant = [&] {
+        for (const QString& name : leftovers + kept)
+            writeBytes("x", name);
+    };
+    QStringList expected = kept;
+    expected.sort();
+
+    plant();
+    platform::removeRewriteLeftovers(fileName);
+    EXPECT_EQ(entries(), expected);
+
+    // The next rewrite removes them too.
+    plant();
+    platform::rewriteDataFile(fileName, {"new"});
+    expected << fileName;
+    expected.sort();
+    EXPECT_EQ(entries(), expected);
+    EXPECT_EQ(readBytes(), QByteArray("new\n"));
 }
 
 TEST_F(TextFile, RewriteReplacesTheWholeFile)

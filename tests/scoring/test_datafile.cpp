@@ -11,10 +11,14 @@
 #include <QFile>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <random>
 #include <utility>
 #include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -363,11 +367,86 @@ TEST_F(DataFile, DamagedFilesLoadToSoundValues)
 
 TEST_F(DataFile, AFileThatCannotBeReadThrowsAndChangesNothing)
 {
-    ASSERT_TRUE(QDir(dir.path()).mkdir(scoring::datafilename));
-    bool listenplay = false;
-    EXPECT_THROW(scoring::loaddata(listenplay), platform::IOException);
-    EXPECT_FALSE(listenplay);
-    EXPECT_EQ(State::now(true), State());
+    // Each must end the read at once (no blocking, no reading without end)
+    // with a message that names the file and the reason.
+    struct Case {
+        const char* what;
+        std::function<void(const QString&)> make;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"folder", [](const QString& p) { QDir().mkdir(p); }, "folder"},
+        {"named pipe", [](const QString& p) { ::mkfifo(QFile::encodeName(p).constData(), 0600); }, "named pipe"},
+        {"link to an endless device", [](const QString& p) { QFile::link(QStringLiteral("/dev/zero"), p); },
+         "device"},
+    };
+    for (const Case& c : cases) {
+        QFile::remove(filePath());
+        QDir().rmdir(filePath());
+        c.make(filePath());
+        bool listenplay = false;
+        try {
+            scoring::loaddata(listenplay);
+            ADD_FAILURE() << c.what << " was read";
+        } catch (const platform::IOException& e) {
+            EXPECT_TRUE(e.message().contains(filePath())) << e.what();
+            EXPECT_TRUE(e.message().contains(QLatin1String(c.reason))) << e.what();
+        }
+        EXPECT_FALSE(listenplay);
+        EXPECT_EQ(State::now(true), State()) << c.what;
+    }
+}
+
+TEST_F(DataFile, AHugeFileReadsItsFirstThirteenLinesOnly)
+{
+    // 200 MB behind the 13 lines (sparse: the test writes none of it).
+    writeValues(goodValues);
+    ASSERT_EQ(::truncate(QFile::encodeName(filePath()).constData(), 200LL * 1024 * 1024), 0);
+    EXPECT_EQ(load(), goodState);
+}
+
+TEST_F(DataFile, LeftoversOfAnInterruptedSaveGoAtTheNextStartAndSave)
+{
+    const QString leftover = filePath() + QStringLiteral(".aB3xY9");
+    auto folderHolds = [this] {
+        return QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    };
+    auto plant = [&] {
+        QFile f(leftover);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("half a file");
+    };
+
+    plant(); // with no data file beside it
+    EXPECT_EQ(load(), State());
+    EXPECT_TRUE(folderHolds().isEmpty());
+
+    writeValues(goodValues);
+    plant();
+    EXPECT_EQ(load(), goodState);
+    EXPECT_EQ(folderHolds(), QStringList{scoring::datafilename});
+
+    plant();
+    save(true);
+    EXPECT_EQ(folderHolds(), QStringList{scoring::datafilename});
+}
+
+TEST_F(DataFile, AFailedSaveTellsTheTerminalWhichFileAndWhy)
+{
+    platform::testing::failNextRewrite();
+    fillers.pushRepeated(0, 13);
+    ::testing::internal::CaptureStderr();
+    EXPECT_THROW(scoring::savedata(true), platform::IOException);
+    const QString said = QString::fromStdString(::testing::internal::GetCapturedStderr());
+    EXPECT_EQ(said.count(QLatin1Char('\n')), 1) << said.toStdString();
+    EXPECT_TRUE(said.endsWith(QLatin1Char('\n')));
+    EXPECT_TRUE(said.contains(filePath())) << said.toStdString();
+    EXPECT_TRUE(said.contains(QLatin1String("simulated failure"))) << said.toStdString();
+
+    // A save that works says nothing.
+    ::testing::internal::CaptureStderr();
+    save(true);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
 }
 
 TEST_F(DataFile, FailedWriteLeavesTheOldFileAndThrows)

@@ -1,0 +1,38 @@
+#pragma once
+// SIGTERM and SIGINT (kill, Ctrl+C in the terminal) end the program the way
+// File > Quit does. The signal handler only writes a byte into a pipe; a socket
+// notifier reads it on the GUI thread and runs the quit there, so no Qt or
+// program code ever runs inside the handler.
+#include <QObject>
+#include <functional>
+
+class QSocketNotifier;
+
+namespace platform {
+
+class QuitSignals : public QObject {
+public:
+    // Catches SIGTERM and SIGINT until destroyed, except a signal the process
+    // inherited as ignored (a job started in the background or under nohup
+    // keeps ignoring it). onSignal runs on the GUI thread, once per batch of
+    // signals that arrived since it last ran. Only one instance at a time.
+    explicit QuitSignals(std::function<void()> onSignal, QObject* parent = nullptr);
+    ~QuitSignals() override;
+
+    QuitSignals(const QuitSignals&) = delete;
+    QuitSignals& operator=(const QuitSignals&) = delete;
+
+    // The signals this instance catches.
+    bool catches(int signal) const;
+
+private:
+    void drain();
+
+    std::function<void()> onSignal_;
+    int readFd_ = -1;
+    QSocketNotifier* notifier_ = nullptr;
+    struct Previous;
+    Previous* previous_ = nullptr;
+};
+
+} // namespace platform

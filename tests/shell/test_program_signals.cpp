@@ -1,0 +1,153 @@
+// The built program, started as a user would, ends on SIGTERM and on SIGINT
+// (kill, Ctrl+C) as File > Quit ends it: exit status 0 and nothing written.
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+#include <csignal>
+
+namespace {
+
+// Whether the process has a handler of its own for the signal (the SigCgt
+// mask of /proc/PID/status): then it is far enough in its start-up that the
+// signal no longer kills it outright.
+bool catches(qint64 pid, int signal)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return false;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("SigCgt:"))
+            return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (signal - 1)) & 1;
+    return false;
+}
+
+struct SignalCase {
+    int signal;
+    const char* name;
+};
+
+void PrintTo(const SignalCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class ProgramSignals : public ::testing::TestWithParam<SignalCase> {};
+
+// The built program, started with its data in `home`, once it catches the
+// signal; extra holds further environment variables.
+struct ProgramRun {
+    QProcess program;
+    qint64 pid = 0;
+};
+
+void start(ProgramRun& run, const QString& home, int signal, const QProcessEnvironment& extra = {})
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
+    env.insert(extra);
+    run.program.setProcessEnvironment(env);
+    // A shell or test runner may hand SIGINT down as ignored; a terminal
+    // hands it down as default, which is the case under test.
+    run.program.setChildProcessModifier([] {
+        ::signal(SIGINT, SIG_DFL);
+        ::signal(SIGTERM, SIG_DFL);
+    });
+    run.program.start(QStringLiteral(VELVANE_PROGRAM), {});
+    ASSERT_TRUE(run.program.waitForStarted(10000));
+    run.pid = run.program.processId();
+    QElapsedTimer waited;
+    waited.start();
+    while (!catches(run.pid, signal) && run.program.state() == QProcess::Running && waited.elapsed() < 30000)
+        QThread::msleep(5);
+    ASSERT_TRUE(catches(run.pid, signal)) << "the signal is never caught\n"
+                                          << run.program.readAllStandardError().toStdString();
+}
+
+// Sends the signal; true when the program ended within the time.
+bool endWith(ProgramRun& run, int signal, qint64* ms = nullptr)
+{
+    QElapsedTimer toExit;
+    toExit.start();
+    if (::kill(run.pid, signal) != 0)
+        return false;
+    const bool ended = run.program.waitForFinished(10000);
+    if (ms)
+        *ms = toExit.elapsed();
+    if (!ended) {
+        run.program.kill();
+        run.program.waitForFinished();
+    }
+    return ended;
+}
+
+TEST_P(ProgramSignals, EndTheProgramLikeQuitWritingNothing)
+{
+    const SignalCase c = GetParam();
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    const QString dataFolder = home.path() + QStringLiteral("/Velvane");
+    ASSERT_TRUE(QDir().mkpath(dataFolder));
+    // An existing data file must come out as it went in.
+    const QByteArray stored("1A2B3C\n4D5E6F\n");
+    {
+        QFile f(dataFolder + QStringLiteral("/mydata.txt"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(stored);
+    }
+
+    ProgramRun run;
+    ASSERT_NO_FATAL_FAILURE(start(run, home.path(), c.signal));
+    qint64 ms = 0;
+    ASSERT_TRUE(endWith(run, c.signal, &ms)) << c.name << " did not end the program";
+    EXPECT_EQ(run.program.exitStatus(), QProcess::NormalExit) << c.name << " killed the program outright";
+    EXPECT_EQ(run.program.exitCode(), 0) << run.program.readAllStandardError().toStdString();
+    std::printf("%s: ended %lld ms after the signal\n", c.name, static_cast<long long>(ms));
+
+    EXPECT_EQ(QDir(dataFolder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList({QStringLiteral("mydata.txt")}));
+    QFile f(dataFolder + QStringLiteral("/mydata.txt"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), stored);
+}
+
+TEST(ProgramMidi, TheOpenStreamIsClosedAndPortMidiEndedBeforeMainReturns)
+{
+    // With an input device the window opens a stream at start; quitting used
+    // to leave its closing to a static destructor, after PortMidi's backend
+    // object was gone.
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    const QString logPath = home.path() + QStringLiteral("/midi.log");
+    QProcessEnvironment extra;
+    extra.insert(QStringLiteral("LD_LIBRARY_PATH"), QStringLiteral(VELVANE_STANDIN_PORTMIDI_DIR));
+    extra.insert(QStringLiteral("VELVANE_STANDIN_MIDI_LOG"), logPath);
+    ProgramRun run;
+    ASSERT_NO_FATAL_FAILURE(start(run, home.path(), SIGTERM, extra));
+    ASSERT_TRUE(endWith(run, SIGTERM));
+    EXPECT_EQ(run.program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(run.program.exitCode(), 0) << run.program.readAllStandardError().toStdString();
+
+    QFile log(logPath);
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly)) << "the stand-in PortMidi was not used";
+    const QStringList calls = QString::fromLatin1(log.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_TRUE(calls.contains(QStringLiteral("Pm_OpenInput"))) << calls.join(' ').toStdString();
+    // The stream closes, then PortMidi ends, then main returns; nothing after.
+    const std::string seen = calls.join(' ').toStdString();
+    ASSERT_GE(calls.size(), 3);
+    EXPECT_EQ(calls.mid(calls.size() - 2), QStringList({QStringLiteral("Pm_Terminate"), QStringLiteral("exit")}))
+        << seen;
+    EXPECT_GT(calls.lastIndexOf(QStringLiteral("Pm_Close")), calls.lastIndexOf(QStringLiteral("Pm_OpenInput")))
+        << seen;
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, ProgramSignals,
+                         ::testing::Values(SignalCase{SIGTERM, "SIGTERM"}, SignalCase{SIGINT, "SIGINT"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
