@@ -1,0 +1,16 @@
+#pragma once
+// Conversions between beat units (1/60 beat) and ticks (1/60 s) at a tempo
+// given in ticks per beat. Each is computed in double precision, the division
+// first, and truncated toward zero; exact integer arithmetic gives other
+// results for some arguments, and every stored time depends on these.
+#include <cstdint>
+
+namespace timebase {
+
+// Beat units to ticks.
+int64_t ticksof(int64_t beatUnits, int64_t ticksPerBeat);
+
+// Ticks to beat units; 0 at a tempo of 0 (no test has run yet).
+int64_t beatunitsof(int64_t ticks, int64_t ticksPerBeat);
+
+} // namespace timebase
