@@ -4,7 +4,6 @@
 #include "shell/module1.h"
 #include "shell/resource_accessors.h"
 #include "support/app/app_fixture.h"
-#include <QApplication>
 
 using namespace Module1;
 
@@ -12,14 +11,6 @@ namespace {
 
 class IdleControlsTest : public AppTest {
 protected:
-    void TearDown() override
-    {
-        for (QWidget* top : QApplication::topLevelWidgets())
-            if (auto* r = qobject_cast<resultswin*>(top))
-                delete r;
-        AppTest::TearDown();
-    }
-
     // A window as START leaves it, with a caption shown as a running test has.
     Window1& started()
     {
