@@ -18,11 +18,8 @@ void Window1::BevelButton1_Action()
     platform::Ref<platform::Picture> face = BevelButton1->Icon();
     if (face == res::go() || face == res::repeat()) {
         // A test and a replay share the run state: START ends a replay.
-        if (replaytimer->Enabled()) {
-            replaytimer->setEnabled(false);
-            if (resultswin* results = resultswin::existing())
-                results->BevelButton1->setIcon(res::play());
-        }
+        if (replaytimer->Enabled())
+            stopreplay();
         BevelButton1->setIcon(res::stop());
         prestarttimer->setEnabled(true);
         BevelButton3->setEnabled(false);
@@ -38,26 +35,14 @@ void Window1::BevelButton1_Action()
         Canvas1->Refresh();
         Canvas2->Refresh(); // the ruler shows the beats of the test about to run
     } else if (face == res::stop()) {
-        if (reptest && retestlist->ListCount() >= 1) {
-            BevelButton1->setIcon(res::repeat());
-            BevelButton5->setVisible(true);
-        } else {
-            BevelButton1->setIcon(res::go());
-        }
         prestarttimer->setEnabled(false);
         Timer1->setEnabled(false);
-        Slider1->setEnabled(true);
+        // A test stopped while one is held keeps it held.
+        restoreidlecontrols(reptest && retestlist->ListCount() >= 1);
         if (notelist->ListCount() >= 2)
             correctnotelist();
-        BevelButton3->setEnabled(true);
-        BevelButton3->setIcon(res::results());
-        BevelButton2->setEnabled(true);
-        BevelButton2->setIcon(res::options());
         countin = true;
-        Canvas1->Refresh();
-        Canvas2->Refresh();
-        resultswin::refreshGraph();
-        lisplaylabel->setVisible(false);
+        resultswin::refreshGraph(); // an open results window shows the corrected table
         TextField1->setText(QString());
     }
 }
@@ -127,9 +112,8 @@ void Window1::BevelButton4_Action()
 
 void Window1::BevelButton5_Action()
 {
-    retest = false;
-    BevelButton1->setIcon(res::go());
-    retestlist->DeleteAllRows();
+    // The button is shown only between tests, when the face is `repeat` or `go`.
+    releaseheldtest();
 }
 
 void Window1::Slider1_Open()

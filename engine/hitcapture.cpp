@@ -58,27 +58,17 @@ bool Window1::TextField1_KeyDown(const QString&)
 {
     if (midiinput)
         return true;
-    if (!allowplay && listenplay)
+    int64_t hitTime = 0;
+    switch (hitgate(true, hitTime)) {
+    case HitGate::refused:
         return true;
-    if (listenplay && countin)
-        return true;
-    if (notesplayedsofar >= notessofar)
-        return true;
-    const int64_t span = ts(60) * beatsinbar;
-    const int64_t e = Ticks() - continuoustime;
-    if (e < span - 40)
-        return false;
-
-    sounds[nextnote]->Play();
-    notesplayedsofar += 1;
-    lastnoteplayed = nextnote;
-    choosenextnote(notesplayedsofar, false);
-    recordHit(e - span);
-    if (allnotes <= notelist->ListCount() - 1)
-        notelist->setCell(allnotes, 3, Str(lastnoteplayed));
-    allnotes += 1;
-    notecount += 1;
-    Canvas2->Refresh();
+    case HitGate::early:
+        return false; // not consumed: the key goes on to the field
+    case HitGate::accepted:
+        break;
+    }
+    soundhit(false);
+    recordHit(hitTime, true);
     return true;
 }
 
@@ -98,41 +88,66 @@ void Window1::midihits()
             continue;
         if (event.Status() != 144 || event.Data2() == 0)
             continue;
-        if (!(notesplayedsofar < notessofar))
+        int64_t hitTime = 0;
+        if (hitgate(false, hitTime) != HitGate::accepted)
             continue;
-        const int64_t span = ts(60) * beatsinbar;
-        const int64_t e = Ticks() - continuoustime;
-        if ((listenplay && !allowplay) || e < span - 40)
-            continue;
-        if (playmidinotes) {
-            sounds[nextnote]->Play();
-            lastnoteplayed = nextnote;
-            choosenextnote(notesplayedsofar, true);
-        }
-        notesplayedsofar += 1;
-        recordHit(e - span);
-        allnotes += 1;
-        notecount += 1;
-        Canvas2->Refresh();
+        // The generated pitch stays in the row unless the MIDI hit sounds.
+        if (playmidinotes)
+            soundhit(true);
+        recordHit(hitTime, false);
     }
 }
 
-void Window1::recordHit(int64_t hitTime)
+Window1::HitGate Window1::hitgate(bool countInGate, int64_t& hitTime)
 {
-    if (allnotes > notelist->ListCount() - 1)
-        return;
-    const double onset = Val(notelist->Cell(allnotes, 0));
-    const int32_t span32 = TruncToInt32(static_cast<double>(ts(60) * beatsinbar));
-    int64_t position;
-    if (span32 != 0 && TruncToInt32(onset) % span32 == 0 && onset > static_cast<double>(hitTime))
-        position = 0; // an early hit on a note that starts a bar
-    else
-        position = tempoplace(Ticks() - startruntime);
-    // More hits in one bar than the strip holds are still recorded; only their
-    // dots are dropped.
-    if (notecount >= 0 && notecount <= 100)
-        place[notecount] = position;
-    notelist->setCell(allnotes, 1, Str(hitTime));
+    // The checks have no side effects, so their order decides nothing; the
+    // clock is read only once they have passed.
+    if (notesplayedsofar >= notessofar)
+        return HitGate::refused;
+    if (listenplay && !allowplay)
+        return HitGate::refused;
+    if (countInGate && listenplay && countin)
+        return HitGate::refused;
+    const int64_t span = ts(60) * beatsinbar;
+    const int64_t e = Ticks() - continuoustime;
+    if (e < span - 40)
+        return HitGate::early;
+    hitTime = e - span;
+    return HitGate::accepted;
+}
+
+void Window1::soundhit(bool midi)
+{
+    sounds[nextnote]->Play();
+    lastnoteplayed = nextnote;
+    // A key hit chooses with itself counted, a MIDI hit before it is counted.
+    choosenextnote(midi ? notesplayedsofar : notesplayedsofar + 1, midi);
+}
+
+void Window1::recordHit(int64_t hitTime, bool writePitch)
+{
+    notesplayedsofar += 1;
+    // In listen-and-play mode the row can lie past the last one; the hit then
+    // still counts but writes nothing.
+    if (allnotes <= notelist->ListCount() - 1) {
+        const double onset = Val(notelist->Cell(allnotes, 0));
+        const int32_t span32 = TruncToInt32(static_cast<double>(ts(60) * beatsinbar));
+        int64_t position;
+        if (span32 != 0 && TruncToInt32(onset) % span32 == 0 && onset > static_cast<double>(hitTime))
+            position = 0; // an early hit on a note that starts a bar
+        else
+            position = tempoplace(Ticks() - startruntime);
+        // More hits in one bar than the strip holds are still recorded; only
+        // their dots are dropped.
+        if (notecount >= 0 && notecount <= 100)
+            place[notecount] = position;
+        notelist->setCell(allnotes, 1, Str(hitTime));
+        if (writePitch)
+            notelist->setCell(allnotes, 3, Str(lastnoteplayed));
+    }
+    allnotes += 1;
+    notecount += 1;
+    Canvas2->Refresh();
 }
 
 void Window1::choosenextnote(int64_t n, bool midi)

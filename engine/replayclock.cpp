@@ -14,17 +14,10 @@ using platform::Val;
 
 void Window1::replaytimer_Action()
 {
-    auto stopReplay = [this] {
-        replaytimer->setEnabled(false);
-        Slider1->setEnabled(true);
-        // Only an open results window has a replay button to reset.
-        if (resultswin* open = resultswin::existing())
-            open->BevelButton1->setIcon(res::play());
-    };
     try {
         const int64_t rows = notelist->ListCount();
         if (lastnotesounded < 0 || lastnotesounded > rows - 1 || notelist->Cell(lastnotesounded, 1).isEmpty()) {
-            stopReplay();
+            stopreplay();
             return;
         }
         const int64_t due = replayts(TruncToInt64(Val(notelist->Cell(lastnotesounded, 1))));
@@ -35,21 +28,27 @@ void Window1::replaytimer_Action()
         newtick = (Ticks() - startruntime) - lastticktime;
         if (replaymetts(60) * beatsinbar - 1 < Ticks() - startruntime)
             countin = false;
-        if (replaymetts(60) <= newtick) {
-            lastticktime = Ticks() - startruntime;
-            if (metcount != beatsinbar - 1)
-                res::low()->Play();
-            metcount += 1;
-            if (metcount == beatsinbar) {
-                startruntime = Ticks();
-                lastticktime = Ticks() - startruntime;
-                res::hi()->Play();
-                metcount = 0;
-            }
-        }
+        // The replay's metronome has no last-beat or bar-line duties of its own.
+        metronomebeat(replaymetts(60), nullptr, nullptr);
         if (lastnotesounded == rows)
-            stopReplay();
+            stopreplay();
     } catch (...) {
         // A failed pass is dropped silently; the replay goes on.
     }
+}
+
+bool Window1::testrunning() const
+{
+    return Timer1->Enabled() || prestarttimer->Enabled();
+}
+
+void Window1::stopreplay()
+{
+    replaytimer->setEnabled(false);
+    // A test start also ends a replay; the tempo then belongs to the test.
+    if (!testrunning())
+        Slider1->setEnabled(true);
+    // Only an open results window has a replay button to reset.
+    if (resultswin* open = resultswin::existing())
+        open->BevelButton1->setIcon(res::play());
 }

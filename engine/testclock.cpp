@@ -7,7 +7,6 @@
 #include "platform/services.h"
 #include "platform/ticks.h"
 #include "shell/module1.h"
-#include "shell/resource_accessors.h"
 
 using namespace Module1;
 using platform::Ticks;
@@ -71,23 +70,13 @@ void Window1::testClockPass()
     if (newpagecheck && span() - margin < Ticks() - startruntime && !countin) {
         if (pagenumber == bars - 1 && !listening) {
             Timer1->setEnabled(false);
-            lisplaylabel->setVisible(false);
-            if (!reptest) {
-                BevelButton1->setIcon(res::go());
-            } else {
-                BevelButton1->setIcon(res::repeat());
+            // In repeat mode the test just ended becomes the held test.
+            if (reptest) {
                 retest = true;
                 setrepeat();
-                BevelButton5->setVisible(true);
             }
+            restoreidlecontrols(reptest);
             correctnotelist();
-            Canvas1->Refresh();
-            BevelButton3->setEnabled(true);
-            BevelButton3->setIcon(res::results());
-            BevelButton2->setEnabled(true);
-            BevelButton2->setIcon(res::options());
-            Slider1->setEnabled(true);
-            Canvas2->Refresh();
             showresults();
             return;
         }
@@ -117,12 +106,9 @@ void Window1::testClockPass()
         countin = false;
 
     // 9. Beat
-    if (ts(60) <= newtick) {
-        lastticktime = Ticks() - startruntime;
-        if (metcount != beatsinbar - 1)
-            res::low()->Play();
-        metcount += 1;
-        if (metcount == beatsinbar - 1) {
+    metronomebeat(
+        ts(60),
+        [this] {
             if (listening && listenplay && !countin) {
                 platform::setTextColor(lisplaylabel, green);
                 lisplaylabel->setText(QStringLiteral("PLAY"));
@@ -132,11 +118,8 @@ void Window1::testClockPass()
                 lisplaylabel->setText(QStringLiteral("PLAY"));
             }
             refreshcanvas2 = false;
-        }
-        if (metcount == beatsinbar) {
-            startruntime = Ticks();
-            lastticktime = Ticks() - startruntime;
-            res::hi()->Play();
+        },
+        [this, &span] {
             if (!listening && listenplay && !countin && pagenumber == 0) {
                 platform::setTextColor(lisplaylabel, red);
                 lisplaylabel->setText(QStringLiteral("LISTEN"));
@@ -151,8 +134,6 @@ void Window1::testClockPass()
                     continuoustime += span();
                 }
             }
-            metcount = 0;
             newpagecheck = true;
-        }
-    }
+        });
 }

@@ -10,6 +10,7 @@
 #include <QSlider>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class QAction;
@@ -127,6 +128,40 @@ public:
     // The first step of every test-clock pass while MIDI is the input method.
     void midihits();
 
+    // ---- Sequences shared by several handlers -------------------------------
+    // A test or its pre-start wait is under way; it owns the run state and the
+    // tempo.
+    bool testrunning() const;
+    // Gives the controls back when a test stops or ends: the start button's face
+    // (`repeat` with the new-test button shown when a test is held, else `go`),
+    // the results and options buttons, the tempo slider; hides the caption and
+    // repaints both canvases.
+    void restoreidlecontrols(bool held);
+    // Ends a replay: its clock stops, the tempo slider is given back unless a
+    // test holds it, and an open results window's replay button shows `play`.
+    void stopreplay();
+    // Lets go of the held test: no repeat, an empty repeat list, and a start
+    // button showing `repeat` shows `go`.
+    void releaseheldtest();
+
+    // Where the gates leave a hit.
+    enum class HitGate { refused, early, accepted };
+    // The gates every hit passes, key or MIDI; the count-in gate holds keys
+    // only. On `accepted` hitTime is the hit's time on the onset scale.
+    HitGate hitgate(bool countInGate, int64_t& hitTime);
+    // Sounds the pitch of an accepted hit and chooses the next one.
+    void soundhit(bool midi);
+    // Records an accepted hit: counts it, writes its hit time (and, when
+    // writePitch, the pitch just sounded) into row allnotes with its dot on the
+    // hit strip, moves on to the next row and repaints the strip.
+    void recordHit(int64_t hitTime, bool writePitch);
+
+    // The metronome's beat step, shared by the test and replay clocks: once
+    // newtick reaches beatTicks a beat is counted and clicked; lastBeat runs
+    // when the bar's last beat begins, barLine at the bar line after its click.
+    void metronomebeat(int64_t beatTicks, const std::function<void()>& lastBeat,
+                       const std::function<void()>& barLine);
+
     // Menu items, looked up by name in the window's menu bar.
     QAction* FileMenu();
     QAction* FileQuit();
@@ -150,8 +185,6 @@ private:
     QAction* menuItem(const char* name);
     // The pass of the test clock without its error handling.
     void testClockPass();
-    // The hit time and hit-strip position of a hit written into row allnotes.
-    void recordHit(int64_t hitTime);
     // Chooses Window1.nextnote after a hit (the closing cadence or the pitch walk).
     void choosenextnote(int64_t notesPlayed, bool midi);
     // The tempo as the label shows it: 3600 / tempo, then " bpm".

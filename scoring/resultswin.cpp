@@ -26,12 +26,6 @@ constexpr int canvasBelowBottom = 151;
 
 int clampSide(int v) { return std::clamp(v, smallestSide, largestSide); }
 
-// A test or its pre-start wait owns the run state a replay would reset.
-bool testRunning(const Window1& w)
-{
-    return w.Timer1->Enabled() || w.prestarttimer->Enabled();
-}
-
 } // namespace
 
 resultswin::resultswin()
@@ -109,11 +103,9 @@ void resultswin::Event_Close()
     Window1* w = Window1::existing();
     if (!w)
         return;
-    const bool replaying = w->replaytimer->Enabled();
-    w->replaytimer->setEnabled(false);
-    // The replay had locked the tempo; give it back unless a test holds it.
-    if (replaying && !testRunning(*w))
-        w->Slider1->setEnabled(true);
+    // The replay had locked the tempo; an idle replay clock has nothing to give back.
+    if (w->replaytimer->Enabled())
+        w->stopreplay();
 }
 
 void resultswin::closeEvent(QCloseEvent* event)
@@ -136,7 +128,7 @@ void resultswin::BevelButton1_Action()
         idle = !w->replaytimer->Enabled();
 
     if (idle) {
-        if (testRunning(*w) || w->notelist->ListCount() == 0)
+        if (w->testrunning() || w->notelist->ListCount() == 0)
             return;
         w->Slider1->setEnabled(false);
         countin = true;
@@ -157,10 +149,6 @@ void resultswin::BevelButton1_Action()
         w->newtick = 0;
         BevelButton1->setIcon(res::smallstop());
     } else {
-        w->replaytimer->setEnabled(false);
-        // A test start also ends a replay; the tempo then belongs to the test.
-        if (!testRunning(*w))
-            w->Slider1->setEnabled(true);
-        BevelButton1->setIcon(res::play());
+        w->stopreplay();
     }
 }

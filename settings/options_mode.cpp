@@ -4,7 +4,6 @@
 #include "platform/numbers.h"
 #include "settings/optionwin.h"
 #include "shell/module1.h"
-#include "shell/resource_accessors.h"
 #include <QCheckBox>
 #include <QLabel>
 #include <QRadioButton>
@@ -81,9 +80,5 @@ void optionwin::CheckBox2_Action()
     }
     // Switching repeat mode off also lets go of a held test.
     reptest = false;
-    retest = false;
-    Window1* main = Window1::instance();
-    main->retestlist->DeleteAllRows();
-    if (main->BevelButton1->Icon() == res::repeat())
-        main->BevelButton1->setIcon(res::go());
+    Window1::instance()->releaseheldtest();
 }

@@ -378,3 +378,92 @@ TEST_F(HitCaptureTest, AHitPastTheLastRowWritesNothing)
         }
     }
 }
+
+// The gates every hit passes, keys and MIDI alike: the first that holds
+// decides, and the clock is read only when the others have passed.
+TEST_F(HitCaptureTest, HitGatesSharedByKeysAndMidi)
+{
+    using Gate = Window1::HitGate;
+    struct Case {
+        const char* name;
+        bool countInGate, listenplay, allowplay, countinOn, allPlayed;
+        int64_t e; // ticks since continuoustime
+        Gate gate;
+    };
+    const Case cases[] = {
+        {"every generated note hit", true, false, true, false, true, 240, Gate::refused},
+        {"listen bar gate closed", false, true, false, false, false, 240, Gate::refused},
+        {"count-in in listen-and-play", true, true, true, true, false, 240, Gate::refused},
+        {"count-in gate left out", false, true, true, true, false, 240, Gate::accepted},
+        {"count-in in continuous mode", true, false, true, true, false, 240, Gate::accepted},
+        {"too early: B - 41", true, false, true, false, false, 199, Gate::early},
+        {"at the early gate: B - 40", false, false, true, false, false, 200, Gate::accepted},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Window1& w = running();
+        w.listenplay = c.listenplay;
+        w.allowplay = c.allowplay;
+        countin = c.countinOn;
+        if (c.allPlayed)
+            w.notesplayedsofar = w.notessofar;
+        clock.now = T + c.e;
+        const int64_t readsBefore = clock.reads;
+        int64_t hitTime = 12345;
+        EXPECT_EQ(w.hitgate(c.countInGate, hitTime), c.gate);
+        EXPECT_EQ(hitTime, c.gate == Gate::accepted ? c.e - 240 : 12345);
+        EXPECT_EQ(clock.reads - readsBefore, c.gate == Gate::refused ? 0 : 1);
+        EXPECT_TRUE(w.notelist->Cell(0, 1).isEmpty()) << "the gates write nothing";
+        EXPECT_EQ(allnotes, 0);
+        window.reset();
+        Module1::initialise();
+    }
+}
+
+// Recording an accepted hit counts it, writes its row and dot, and moves on,
+// whether the row exists or not.
+TEST_F(HitCaptureTest, RecordingAHit)
+{
+    struct Case {
+        const char* what;
+        int64_t row; // allnotes before the hit
+        bool writePitch;
+        int64_t tick; // after T; the bar line was at T + 240
+        QString hitCell, pitchCell;
+        int64_t position;
+    };
+    const Case cases[] = {
+        {"a key hit on a row", 1, true, 300, "60", "5", 60},
+        {"a MIDI hit keeps the generated pitch", 1, false, 300, "60", "1", 60},
+        {"early on a note that starts a bar", 0, true, 230, "-10", "5", 0},
+        {"past the last row", 4, true, 300, "", "", -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Window1& w = running({0, 60, 120, 180});
+        startruntime = T + 240;
+        allnotes = c.row;
+        w.notesplayedsofar = 2;
+        w.notecount = 3;
+        lastnoteplayed = 5;
+        clock.now = T + c.tick;
+        w.recordHit(c.tick - 240, c.writePitch);
+        EXPECT_EQ(w.notesplayedsofar, 3);
+        EXPECT_EQ(allnotes, c.row + 1);
+        EXPECT_EQ(w.notecount, 4);
+        EXPECT_EQ(w.place[3], c.position);
+        const int64_t row = std::min<int64_t>(c.row, 3);
+        EXPECT_EQ(w.notelist->Cell(row, 1), c.hitCell);
+        if (c.row <= 3) {
+            EXPECT_EQ(w.notelist->Cell(row, 3), c.pitchCell);
+        }
+        for (int64_t r = 0; r < 4; ++r) {
+            if (r != c.row) {
+                EXPECT_TRUE(w.notelist->Cell(r, 1).isEmpty()) << "row " << r;
+            }
+        }
+        EXPECT_EQ(w.notelist->ListCount(), 4);
+        window.reset();
+        Module1::initialise();
+    }
+}
