@@ -2,10 +2,7 @@
 // The message box, quitting, and the treatment of unhandled errors. Each goes
 // through a replaceable sink so tests can record instead of blocking.
 #include <QString>
-#include <QStringList>
 #include <exception>
-#include <functional>
-#include <vector>
 
 namespace platform {
 
@@ -20,18 +17,6 @@ void MsgBox(const QString& text);
 // nullptr restores the real message box.
 void setMessageBoxSink(MessageBoxSink* sink);
 
-class RecordingMessageBox : public MessageBoxSink {
-public:
-    void show(const QString& text) override
-    {
-        shown << text;
-        if (whileOpen)
-            whileOpen();
-    }
-    QStringList shown;
-    std::function<void()> whileOpen; // runs as if during the box's own event loop
-};
-
 class QuitSink {
 public:
     virtual ~QuitSink() = default;
@@ -45,12 +30,6 @@ void setQuitSink(QuitSink* sink);
 // A quit asked before the event loop ran, and its code.
 bool quitRequested();
 int quitCode();
-
-class RecordingQuit : public QuitSink {
-public:
-    void quit(int code) override { codes.push_back(code); }
-    std::vector<int> codes;
-};
 
 // The text the unhandled-error message shows for an error.
 QString describeError(const std::exception& e);

@@ -1,8 +1,5 @@
 #include "platform/sound.h"
 
-#include "platform/ticks.h"
-
-#include <QStringList>
 #include <atomic>
 #include <cstring>
 #include <optional>
@@ -145,20 +142,6 @@ void setSoundOutput(SoundOutput* output)
 SoundOutput* soundOutput()
 {
     return currentOutput.load(std::memory_order_acquire);
-}
-
-void RecordingSoundOutput::play(const Sound& sound)
-{
-    played.push_back({sound.name(), Ticks()});
-}
-
-QStringList RecordingSoundOutput::names() const
-{
-    QStringList list;
-    list.reserve(qsizetype(played.size()));
-    for (const Play& p : played)
-        list.append(p.name);
-    return list;
 }
 
 } // namespace platform

@@ -40,18 +40,6 @@ public:
 void setSoundOutput(SoundOutput* output);
 SoundOutput* soundOutput();
 
-// Test double: lists what was played, with the Ticks() reading at the play.
-class RecordingSoundOutput : public SoundOutput {
-public:
-    struct Play {
-        QString name;
-        int64_t tick;
-    };
-    void play(const Sound& sound) override;
-    std::vector<Play> played;
-    QStringList names() const;
-};
-
 // The program's output: one long-lived SDL2 audio stream whose callback mixes
 // the voices. play() hands the sound to the callback without locking and
 // returns at once.

@@ -25,11 +25,7 @@ QString& folderOverride()
     return folder;
 }
 
-bool& failNext()
-{
-    static bool fail = false;
-    return fail;
-}
+RewriteHook rewriteHook = nullptr;
 
 } // namespace
 
@@ -159,20 +155,16 @@ void rewriteDataFile(const QString& bareName, const QStringList& lines)
         file.cancelWriting();
         throw IOException(QStringLiteral("cannot write %1: %2").arg(path, why));
     }
-    if (failNext()) {
-        failNext() = false;
-        file.cancelWriting();
-        throw IOException(QStringLiteral("cannot write %1: simulated failure").arg(path));
-    }
+    // QSaveFile discards the temporary file if the hook throws.
+    if (rewriteHook)
+        rewriteHook(path);
     if (!file.commit())
         throw IOException(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
 }
 
-namespace testing {
-void failNextRewrite()
+void setRewriteHook(RewriteHook hook)
 {
-    failNext() = true;
+    rewriteHook = hook;
 }
-} // namespace testing
 
 } // namespace platform

@@ -33,10 +33,11 @@ void removeRewriteLeftovers(const QString& bareName);
 // IOException on failure.
 void rewriteDataFile(const QString& bareName, const QStringList& lines);
 
-namespace testing {
-// Makes the next rewrite fail after its content is written but before it
-// replaces the old file, as a full disk would.
-void failNextRewrite();
-}
+// Runs in every rewrite after the new content is written and before it
+// replaces the old file; when it throws, the rewrite is abandoned and the old
+// file stays whole. The program installs none; tests install one that fails
+// as a full disk would. nullptr removes it.
+using RewriteHook = void (*)(const QString& path);
+void setRewriteHook(RewriteHook hook);
 
 } // namespace platform

@@ -38,15 +38,4 @@ void setTickSource(TickSource* source)
     installedSource.store(source, std::memory_order_release);
 }
 
-int64_t FakeTicks::read()
-{
-    ++reads;
-    // The value is taken before onRead runs: a handler that advances the clock
-    // from onRead changes what the *next* reading returns, never this one.
-    const int64_t value = now;
-    if (onRead)
-        onRead(*this);
-    return value;
-}
-
 } // namespace platform

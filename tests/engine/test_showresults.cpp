@@ -5,6 +5,7 @@
 #include "shell/module1.h"
 #include "shell/resource_accessors.h"
 #include "support/app/app_fixture.h"
+#include "support/doubles/failing_rewrite.h"
 #include <QFile>
 
 using namespace Module1;

@@ -1,5 +1,6 @@
 // The MIDI wrapper over a scripted backend, and over PortMidi with no devices.
 #include "platform/midi.h"
+#include "support/doubles/scripted_midi.h"
 
 #include <gtest/gtest.h>
 

@@ -4,6 +4,7 @@
 #include "platform/controls.h"
 #include "platform/errors.h"
 #include "platform/services.h"
+#include "support/doubles/recording_services.h"
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <gtest/gtest.h>

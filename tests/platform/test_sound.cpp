@@ -2,6 +2,8 @@
 #include "platform/mixer_core.h"
 #include "platform/sound.h"
 #include "platform/ticks.h"
+#include "support/doubles/fake_ticks.h"
+#include "support/doubles/recording_sound.h"
 
 #include <gtest/gtest.h>
 

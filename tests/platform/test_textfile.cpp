@@ -2,6 +2,7 @@
 // rewrite that a failure must not turn into a half-written file.
 #include "platform/errors.h"
 #include "platform/textfile.h"
+#include "support/doubles/failing_rewrite.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,8 @@
 // The tick counter and the random generators.
 #include "platform/random.h"
 #include "platform/ticks.h"
+#include "support/doubles/fake_ticks.h"
+#include "support/doubles/scripted_random.h"
 
 #include <gtest/gtest.h>
 

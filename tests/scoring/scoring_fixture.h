@@ -4,6 +4,7 @@
 #include "platform/random.h"
 #include "platform/textfile.h"
 #include "shell/module1.h"
+#include "support/doubles/scripted_random.h"
 
 #include <gtest/gtest.h>
 

@@ -6,6 +6,8 @@
 #include "scoring/datafile.h"
 #include "scoring/scramble.h"
 #include "scoring_fixture.h"
+#include "support/doubles/failing_rewrite.h"
+#include "support/doubles/scripted_midi.h"
 
 #include <QDir>
 #include <QFile>

@@ -9,6 +9,11 @@
 #include "platform/services.h"
 #include "platform/sound.h"
 #include "platform/ticks.h"
+#include "support/doubles/fake_ticks.h"
+#include "support/doubles/recording_services.h"
+#include "support/doubles/recording_sound.h"
+#include "support/doubles/scripted_midi.h"
+#include "support/doubles/scripted_random.h"
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>

@@ -1,0 +1,21 @@
+#include "support/doubles/recording_sound.h"
+
+#include "platform/ticks.h"
+
+namespace platform {
+
+void RecordingSoundOutput::play(const Sound& sound)
+{
+    played.push_back({sound.name(), Ticks()});
+}
+
+QStringList RecordingSoundOutput::names() const
+{
+    QStringList list;
+    list.reserve(qsizetype(played.size()));
+    for (const Play& p : played)
+        list.append(p.name);
+    return list;
+}
+
+} // namespace platform

@@ -1,0 +1,39 @@
+#pragma once
+// A MIDI backend a test scripts, installed with platform::setMidiBackend.
+#include "platform/midi.h"
+#include <QString>
+#include <deque>
+#include <vector>
+
+namespace platform {
+
+// A list of devices, each with its own queue of waiting events.
+class ScriptedMidiBackend : public MidiBackend {
+public:
+    struct Device {
+        QString name;
+        bool hasInput = true;
+        bool opens = true;       // OpenInput succeeds
+        bool hasInfo = true;     // deviceInfo answers
+        bool open = false;       // currently open (an open device cannot be opened again)
+        std::deque<PortMidiEventMBS> waiting;
+        int opened = 0, closed = 0; // counts
+    };
+    std::vector<Device> devices;
+    int pollError = 0; // when non-zero, poll and read return this (a library error)
+    bool terminated = false;
+    int callsAfterTerminate = 0; // any call once terminated is a fault of the caller
+
+    // Appends a Note On (status 144) to a device's queue.
+    void noteOn(int device, int note = 60, int velocity = 100, int status = 144);
+
+    int countDevices() override;
+    bool deviceInfo(int id, PortMidiDeviceInfoMBS& info) override;
+    int openInput(int id, int bufferSize, void** handle) override;
+    int poll(void* handle) override;
+    int read(void* handle, PortMidiEventMBS& event) override;
+    void close(void* handle) override;
+    void terminate() override { terminated = true; }
+};
+
+} // namespace platform
