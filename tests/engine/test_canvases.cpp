@@ -1,5 +1,6 @@
 // The notation canvas and the hit strip painted into images and checked at
 // the places where their pictures and lines belong.
+#include "support/paint_recorder.h"
 #include "shell/module1.h"
 #include "shell/resource_accessors.h"
 #include "support/app/app_fixture.h"
@@ -34,20 +35,6 @@ int firstInkColumn(const QImage& image)
     return 0;
 }
 
-// The region that paint events of a widget covered.
-class PaintRecorder : public QObject {
-public:
-    explicit PaintRecorder(QWidget* widget) { widget->installEventFilter(this); }
-    QRegion painted;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint)
-            painted += static_cast<QPaintEvent*>(event)->region();
-        return false;
-    }
-};
 
 } // namespace
 

@@ -2,7 +2,7 @@
 // in repeat mode, at every level range, with 2 to 5 beats and several tempos;
 // the repetition must bring back the same bars, onsets and group indexes.
 #include "platform/numbers.h"
-#include "platform/random.h"
+#include "support/doubles/seeded_random.h"
 #include "shell/module1.h"
 #include "shell/resource_accessors.h"
 #include "shell/velvane.h"
@@ -13,20 +13,7 @@ using namespace Module1;
 
 namespace {
 
-// A generator with a fixed seed, so that a failing case can be run again.
-class SeededRandom : public platform::Random {
-public:
-    explicit SeededRandom(uint64_t seed) : engine_(seed) {}
-    int64_t InRange(int64_t lo, int64_t hi) override
-    {
-        if (hi < lo)
-            hi = lo;
-        return std::uniform_int_distribution<int64_t>(lo, hi)(engine_);
-    }
-
-private:
-    std::mt19937_64 engine_;
-};
+using platform::SeededRandom;
 
 // What a test generated: the pictures of every bar, and the note table's
 // onsets and group indexes.

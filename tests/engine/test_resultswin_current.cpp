@@ -4,6 +4,7 @@
 #include "shell/module1.h"
 #include "shell/resource_accessors.h"
 #include "support/app/app_fixture.h"
+#include "support/paint_recorder.h"
 #include <QApplication>
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -14,19 +15,6 @@ using namespace Module1;
 
 namespace {
 
-// Counts the paint events a widget receives.
-class PaintCounter : public QObject {
-public:
-    int paints = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-};
 
 // Column `c` of every note row.
 QStringList column(const Window1& w, int c)
@@ -113,7 +101,7 @@ TEST_F(ResultsCurrentTest, OpenWindowShowsEachTestJustPlayed)
         drawnHits = column(w, 1);
         graph(g);
     };
-    PaintCounter counter;
+    PaintRecorder counter;
     r->Canvas1->installEventFilter(&counter);
 
     // The results button at the same size repaints.
@@ -162,7 +150,7 @@ TEST_F(ResultsCurrentTest, StopWithTheWindowOpenRepaintsAndNoWindowIsMade)
     resultswin* r = resultswin::existing();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(r));
     settle();
-    PaintCounter counter;
+    PaintRecorder counter;
     r->Canvas1->installEventFilter(&counter);
 
     // START, the first bar, then STOP: the graph shows the stopped test.

@@ -1,7 +1,7 @@
 // The notation canvas keeps every bar within its 725 pixels: bars of wide
 // groups are drawn narrower as a whole, bars that fit are drawn as laid out.
 #include "notation/grouptable.h"
-#include "platform/random.h"
+#include "support/doubles/seeded_random.h"
 #include "shell/module1.h"
 #include "shell/resource_accessors.h"
 #include "shell/velvane.h"
@@ -16,17 +16,7 @@ using namespace Module1;
 
 namespace {
 
-class SeededRandom : public platform::Random {
-public:
-    explicit SeededRandom(uint64_t seed) : engine_(seed) {}
-    int64_t InRange(int64_t lo, int64_t hi) override
-    {
-        return std::uniform_int_distribution<int64_t>(lo, std::max(lo, hi))(engine_);
-    }
-
-private:
-    std::mt19937_64 engine_;
-};
+using platform::SeededRandom;
 
 // A paint device that records the destination rectangle of every image drawn.
 class RectRecorder : public QPaintDevice {

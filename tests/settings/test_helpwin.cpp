@@ -1,4 +1,5 @@
 // The help window: one shared window with the read-only help text.
+#include "support/paint_recorder.h"
 #include "settings/helpwin.h"
 #include "settings/helptext.h"
 #include <QApplication>
@@ -29,20 +30,6 @@ int highlightPixels(const QImage& image, QColor highlight)
     return n;
 }
 
-// The region that paint events of a widget covered.
-class PaintRecorder : public QObject {
-public:
-    explicit PaintRecorder(QWidget* widget) { widget->installEventFilter(this); }
-    QRegion painted;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint)
-            painted += static_cast<QPaintEvent*>(event)->region();
-        return false;
-    }
-};
 
 } // namespace
 
