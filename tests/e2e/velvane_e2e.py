@@ -250,7 +250,9 @@ class Run:
             check(self.program.poll() is None, f"the program ended with status {self.program.returncode}")
             data = self.read_data(folder)
             return data if data and data.get("line1") == str(count) else None
-        return wait_for(f"the data file to count {count} test(s)", saved, TEST_DEADLINE, 0.25)
+        data = wait_for(f"the data file to count {count} test(s)", saved, TEST_DEADLINE, 0.25)
+        print("saved: " + "; ".join(data[k] for k in sorted(data) if k.startswith("t")))
+        return data
 
 
 # Hit times of the taps and notes, in ticks after the first bar line: one on
