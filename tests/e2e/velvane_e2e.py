@@ -41,6 +41,9 @@ SETTINGS = ["tickspeed=20", "listenplay=0", "earlychange=10"]
 CLIENT_HEIGHT = 625
 START_X, START_Y = 277 + 173 // 2, 308 + 76 // 2
 
+# The totals labels ("Number of tests 0"...) in the client area: x, y, w, h.
+TOTALS_REGION = (730, 100, 230, 200)
+
 WINDOW_DEADLINE = 60  # seconds for a window to come up
 TEST_DEADLINE = 90    # seconds for a test to end and be saved
 QUIT_DEADLINE = 20    # seconds for SIGTERM to end the program
@@ -193,6 +196,23 @@ class Run:
                 return window
         return None
 
+    def totals_picture(self):
+        """The pixels of the totals labels, once the window shows them and
+        they stay the same between two looks."""
+        window, height = self.window
+        x, y, w, h = TOTALS_REGION
+        crop = f"{w}x{h}+{x}+{y + height - CLIENT_HEIGHT}"
+        last = [None]
+
+        def settled():
+            shot = subprocess.run(["import", "-window", window, "-crop", crop, "+repage", "-depth", "8", "rgb:-"], env=self.env(),
+                                  capture_output=True, timeout=60).stdout
+            drawn = len(shot) == w * h * 3 and min(shot) < 128  # some dark text
+            same = shot == last[0]
+            last[0] = shot
+            return shot if drawn and same else None
+        return wait_for("the totals labels to be drawn", settled, WINDOW_DEADLINE, 0.3)
+
     def click_start(self):
         """Presses START; returns the monotonic time of the press."""
         window, height = self.window
@@ -292,6 +312,7 @@ def scenario_keys(run):
     the next start leaves the file as it is."""
     run.write_settings()
     run.start()
+    no_tests = run.totals_picture()
     run.start_tapper()
     pressed = run.click_start()
     count_in_start = pressed + PRESTART
@@ -314,6 +335,9 @@ def scenario_keys(run):
     # moment in which a faulty start could still write or end.
     time.sleep(1.0)
     check(run.program.poll() is None, "the second start ended by itself")
+    # The labels are text only the window shows; after a test they cannot look
+    # as they did with no test.
+    check(run.totals_picture() != no_tests, "the second start shows the totals of no test")
     run.terminate()
     check(run.data_bytes() == saved, "the second start changed the data file")
     check(run.read_data()["ttestslabel"] == "Number of tests 1", "the data file no longer counts one test")
@@ -426,9 +450,9 @@ def main():
     parser.add_argument("scenario", choices=sorted(SCENARIOS))
     args = parser.parse_args()
 
-    for tool in ("Xvfb", "xdotool"):
+    for tool in ("Xvfb", "xdotool", "import"):
         if not shutil.which(tool):
-            print(f"SKIPPED: {tool} is not installed; install it (tools/setup.sh) to run the program end to end")
+            print(f"SKIPPED: {tool} is not installed (tools/setup.sh installs it); the program is not run end to end")
             return SKIP
 
     workdir = tempfile.mkdtemp(prefix=f"velvane-e2e-{args.scenario}-")
@@ -439,6 +463,9 @@ def main():
         SCENARIOS[args.scenario](run)
     except Failure as failure:
         print(f"FAILED: {args.scenario}: {failure}")
+        if run:
+            subprocess.run(["import", "-window", "root", os.path.join(workdir, "failure.png")], env=run.env(),
+                           timeout=60)
         print(f"work folder kept: {workdir}")
         for name in sorted(os.listdir(workdir)):
             if name.endswith(".log") or name.endswith(".txt"):
