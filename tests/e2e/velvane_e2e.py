@@ -40,13 +40,15 @@ SETTINGS = ["tickspeed=20", "listenplay=0", "earlychange=10"]
 # The main window's client area is 960 x 625 under the menu bar; START is the
 # button at 277, 308, 173 x 76 in it.
 CLIENT_HEIGHT = 625
+START_REGION = (277, 308, 173, 76)
 START_X, START_Y = 277 + 173 // 2, 308 + 76 // 2
 
 # The totals labels ("Number of tests 0"...) in the client area: x, y, w, h.
 TOTALS_REGION = (730, 100, 230, 200)
 
 WINDOW_DEADLINE = 60  # seconds for a window to come up
-TEST_DEADLINE = 90    # seconds for a test to end and be saved
+TEST_DEADLINE = 90    # seconds for a test to end
+SAVE_DEADLINE = 15    # seconds for the data file to show a test that ended
 QUIT_DEADLINE = 20    # seconds for SIGTERM to end the program
 
 
@@ -206,29 +208,48 @@ class Run:
                 return window
         return None
 
-    def totals_picture(self):
-        """The pixels of the totals labels, once the window shows them and
-        they stay the same between two looks."""
+    def picture(self, region, what):
+        """The pixels of a region of the client area, once the window shows
+        something there and it stays the same between two looks."""
         window, height = self.window
-        x, y, w, h = TOTALS_REGION
+        x, y, w, h = region
         crop = f"{w}x{h}+{x}+{y + height - CLIENT_HEIGHT}"
         last = [None]
 
         def settled():
-            shot = subprocess.run(["import", "-window", window, "-crop", crop, "+repage", "-depth", "8", "rgb:-"], env=self.env(),
-                                  capture_output=True, timeout=60).stdout
-            drawn = len(shot) == w * h * 3 and min(shot) < 128  # some dark text
+            check(self.program.poll() is None, f"the program ended with status {self.program.returncode}")
+            shot = subprocess.run(["import", "-window", window, "-crop", crop, "+repage", "-depth", "8", "rgb:-"],
+                                  env=self.env(), capture_output=True, timeout=60).stdout
+            drawn = len(shot) == w * h * 3 and min(shot) < 128  # something dark is drawn
             same = shot == last[0]
             last[0] = shot
             return shot if drawn and same else None
-        return wait_for("the totals labels to be drawn", settled, WINDOW_DEADLINE, 0.3)
+        return wait_for(what, settled, WINDOW_DEADLINE, 0.3)
+
+    def totals_picture(self):
+        return self.picture(TOTALS_REGION, "the totals labels to be drawn")
+
+    def start_face(self):
+        return self.picture(START_REGION, "the start button to be drawn")
 
     def click_start(self):
-        """Presses START; returns the monotonic time of the press."""
+        """Presses START; returns the monotonic time of the press. Keeps the
+        button's face as it was, with the pointer on it, for test_ended."""
         window, height = self.window
         menu = height - CLIENT_HEIGHT
-        self.xdotool("mousemove", "--window", window, str(START_X), str(menu + START_Y), "click", "1")
-        return time.monotonic()
+        self.xdotool("mousemove", "--window", window, str(START_X), str(menu + START_Y))
+        self.idle_face = self.start_face()
+        self.xdotool("click", "1")
+        pressed = time.monotonic()
+        # The face changes at once; the test starts 2 s later.
+        wait_for("the start button to show STOP", lambda: self.start_face() != self.idle_face, WINDOW_DEADLINE, 0.1)
+        return pressed
+
+    def wait_for_test_end(self):
+        """Waits until the start button shows its face from before the test
+        again; the save comes right after."""
+        wait_for("the start button to show START again",
+                 lambda: self.start_face() == self.idle_face or None, TEST_DEADLINE, 0.3)
 
     def terminate(self):
         """Ends the program with SIGTERM; fails when it does not end."""
@@ -276,11 +297,13 @@ class Run:
     # --- waiting for the test's end ----------------------------------------------
 
     def wait_for_tests(self, count, folder=None):
+        self.wait_for_test_end()
+
         def saved():
             check(self.program.poll() is None, f"the program ended with status {self.program.returncode}")
             data = self.read_data(folder)
             return data if data and data.get("line1") == str(count) else None
-        data = wait_for(f"the data file to count {count} test(s)", saved, TEST_DEADLINE, 0.25)
+        data = wait_for(f"the data file to count {count} test(s) after the test ended", saved, SAVE_DEADLINE, 0.25)
         print("saved: " + "; ".join(data[k] for k in sorted(data) if k.startswith("t")))
         return data
 
