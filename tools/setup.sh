@@ -11,7 +11,7 @@ packages=(
   googletest libgtest-dev
   fonts-liberation fonts-comic-neue
   locales-all
-  xvfb xauth xdotool imagemagick x11-utils
+  xvfb xauth xdotool imagemagick x11-utils python3
   pulseaudio pulseaudio-utils
 )
 

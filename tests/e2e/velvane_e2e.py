@@ -1,0 +1,544 @@
+#!/usr/bin/env python3
+"""Runs of the real program under a private X server.
+
+    velvane_e2e.py --build BUILD_DIR SCENARIO
+
+Each scenario starts the built program on its own Xvfb display with its own
+data folder, presses START with xdotool, plays a test with key taps or with
+scripted MIDI notes from the stand-in PortMidi library, reads the data file
+back the way the next start reads it, and ends the program with SIGTERM.
+Exit status 0 passed, 1 failed, 77 skipped (no Xvfb or xdotool here).
+
+Everything waits on conditions (window mapped, data file rewritten, message
+box shown) with generous deadlines, so a loaded machine slows a run down
+without failing it.
+"""
+import argparse
+import os
+import random
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+SKIP = 77
+
+# Fastest tempo: 20 ticks a beat, 4 beats, a bar of 80 ticks (1.33 s).
+TICK = 1.0 / 60
+BEAT_TICKS = 20
+BAR_TICKS = 4 * BEAT_TICKS
+BARS = 4
+PRESTART = 2.0  # the wait between START and the count-in
+# Every onset of the default level lies on a half-beat grid.
+GRID_TICKS = BEAT_TICKS // 2
+# Settings for every run: continuous mode, the fastest tempo, and the next
+# bar requested as late as possible, so taps never run ahead into it.
+SETTINGS = ["tickspeed=20", "listenplay=0", "earlychange=10"]
+
+# The main window's client area is 960 x 625 under the menu bar; START is the
+# button at 277, 308, 173 x 76 in it.
+CLIENT_HEIGHT = 625
+START_REGION = (277, 308, 173, 76)
+START_X, START_Y = 277 + 173 // 2, 308 + 76 // 2
+
+# The totals labels ("Number of tests 0"...) in the client area: x, y, w, h.
+TOTALS_REGION = (730, 100, 230, 200)
+
+WINDOW_DEADLINE = 60  # seconds for a window to come up
+TEST_DEADLINE = 90    # seconds for a test to end
+SAVE_DEADLINE = 15    # seconds for the data file to show a test that ended
+QUIT_DEADLINE = 20    # seconds for SIGTERM to end the program
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def wait_for(what, predicate, deadline, interval=0.1):
+    end = time.monotonic() + deadline
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() > end:
+            raise Failure(f"timed out after {deadline} s waiting for {what}")
+        time.sleep(interval)
+
+
+class Display:
+    """A private Xvfb server on a display number that nothing else uses.
+    Numbers are drawn from a range people rarely pick by hand, so a server
+    started by hand on a low number cannot meet one of these."""
+
+    def __init__(self, workdir):
+        log = open(os.path.join(workdir, "xvfb.log"), "w")
+        for attempt in range(30):
+            number = random.randrange(200, 1000)
+            read_end, write_end = os.pipe()
+            # With -displayfd the server writes the number once it listens.
+            self.process = subprocess.Popen(
+                ["Xvfb", f":{number}", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
+                 "-nolisten", "tcp", "-noreset"],
+                pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=log)
+            os.close(write_end)
+            with os.fdopen(read_end, "rb") as ready:
+                answer = ready.readline()  # empty when the server gave up
+            if answer.strip() == str(number).encode():
+                self.name = f":{number}"
+                # Listening is not yet serving: wait until a client is answered.
+                env = dict(os.environ, DISPLAY=self.name)
+                wait_for(f"Xvfb on {self.name} to answer", lambda: self.alive(env), WINDOW_DEADLINE, 0.1)
+                return
+            self.process.wait()
+        raise Failure("no free display for Xvfb")
+
+    def alive(self, env):
+        if self.process.poll() is not None:
+            return False
+        return subprocess.run(["xdotool", "getdisplaygeometry"], env=env, capture_output=True,
+                              timeout=30).returncode == 0
+
+    def close(self):
+        self.process.terminate()
+        try:
+            self.process.wait(10)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
+
+
+class Run:
+    """One scenario's display, data folder, program runs and taps."""
+
+    def __init__(self, build, workdir):
+        self.build = build
+        self.workdir = workdir
+        self.display = Display(workdir)
+        self.xdg = os.path.join(workdir, "data")
+        self.folder = os.path.join(self.xdg, "Velvane")
+        self.runtime = os.path.join(workdir, "runtime")
+        os.makedirs(self.runtime, mode=0o700)
+        self.program = None
+        self.window = None
+        self.tapper = None
+        self.starts = 0
+        self.midi_log = os.path.join(workdir, "midi.log")
+
+    def display_refused(self):
+        """True when a start of the program could not reach the display."""
+        for name in os.listdir(self.workdir):
+            if name.startswith("program-"):
+                with open(os.path.join(self.workdir, name), errors="replace") as f:
+                    if "could not connect to display" in f.read():
+                        return True
+        return False
+
+    # --- tools -----------------------------------------------------------
+
+    def env(self):
+        env = dict(os.environ)
+        env.update({
+            "DISPLAY": self.display.name,
+            "QT_QPA_PLATFORM": "xcb",
+            "XDG_DATA_HOME": self.xdg,
+            "XDG_RUNTIME_DIR": self.runtime,
+            "SDL_AUDIODRIVER": "dummy",
+        })
+        env.pop("XAUTHORITY", None)
+        return env
+
+    def xdotool(self, *args):
+        result = subprocess.run(["xdotool", *args], env=self.env(), capture_output=True, text=True, timeout=30)
+        return result.stdout.split()
+
+    def write_settings(self, *settings):
+        subprocess.run([os.path.join(self.build, "tests", "write_datafile"), self.folder, *SETTINGS, *settings],
+                       check=True, timeout=60)
+
+    def read_data(self, folder=None):
+        """The data file as the next start reads it, or None when there is none."""
+        result = subprocess.run([os.path.join(self.build, "tests", "read_datafile"), folder or self.folder],
+                                capture_output=True, text=True, timeout=60)
+        if result.returncode == 3:
+            return None
+        check(result.returncode == 0, f"read_datafile failed: {result.stderr.strip()}")
+        return dict(line.split("=", 1) for line in result.stdout.splitlines())
+
+    def data_bytes(self):
+        with open(os.path.join(self.folder, "mydata.txt"), "rb") as f:
+            return f.read()
+
+    # --- the program -------------------------------------------------------
+
+    def start(self, midi_script=None):
+        check(self.program is None, "the program is already running")
+        env = self.env()
+        if midi_script is not None:
+            path = os.path.join(self.workdir, "midi-script.txt")
+            with open(path, "w") as f:
+                f.write(midi_script)
+            env["VELVANE_MIDI_SCRIPT"] = path
+            env["VELVANE_MIDI_LOG"] = self.midi_log
+            env["LD_LIBRARY_PATH"] = os.path.join(self.build, "tests", "portmidi_standin")
+        self.starts += 1
+        log = open(os.path.join(self.workdir, f"program-{self.starts}.log"), "w")
+        self.program = subprocess.Popen([os.path.join(self.build, "velvane")], env=env,
+                                        stdout=log, stderr=subprocess.STDOUT)
+        self.window = wait_for("the main window", self.main_window, WINDOW_DEADLINE, 0.2)
+
+    def windows(self):
+        """Visible top-level windows of the program, as (id, width, height)."""
+        found = []
+        for window in self.xdotool("search", "--onlyvisible", "--pid", str(self.program.pid)):
+            shape = self.xdotool("getwindowgeometry", "--shell", window)
+            values = dict(item.split("=", 1) for item in shape if "=" in item)
+            if "WIDTH" in values:
+                found.append((window, int(values["WIDTH"]), int(values["HEIGHT"])))
+        return found
+
+    def main_window(self):
+        check(self.program.poll() is None, f"the program ended early with status {self.program.returncode}")
+        # Qt's 3 x 3 selection-owner window is no main window.
+        for window, width, height in self.windows():
+            if width == 960 and height >= CLIENT_HEIGHT:
+                return (window, height)
+        return None
+
+    def message_box(self):
+        check(self.program.poll() is None, f"the program ended with status {self.program.returncode}")
+        for window, width, height in self.windows():
+            if window != self.window[0] and width > 50 and height > 30:
+                return window
+        return None
+
+    def picture(self, region, what):
+        """The pixels of a region of the client area, once the window shows
+        something there and it stays the same between two looks."""
+        window, height = self.window
+        x, y, w, h = region
+        crop = f"{w}x{h}+{x}+{y + height - CLIENT_HEIGHT}"
+        last = [None]
+
+        def settled():
+            check(self.program.poll() is None, f"the program ended with status {self.program.returncode}")
+            shot = subprocess.run(["import", "-window", window, "-crop", crop, "+repage", "-depth", "8", "rgb:-"],
+                                  env=self.env(), capture_output=True, timeout=60).stdout
+            drawn = len(shot) == w * h * 3 and min(shot) < 128  # something dark is drawn
+            same = shot == last[0]
+            last[0] = shot
+            return shot if drawn and same else None
+        return wait_for(what, settled, WINDOW_DEADLINE, 0.3)
+
+    def totals_picture(self):
+        return self.picture(TOTALS_REGION, "the totals labels to be drawn")
+
+    def start_face(self):
+        return self.picture(START_REGION, "the start button to be drawn")
+
+    def click_start(self):
+        """Presses START; returns the monotonic time of the press. Keeps the
+        button's face as it was, with the pointer on it, for test_ended."""
+        window, height = self.window
+        menu = height - CLIENT_HEIGHT
+        self.xdotool("mousemove", "--window", window, str(START_X), str(menu + START_Y))
+        self.idle_face = self.start_face()
+        self.xdotool("click", "1")
+        pressed = time.monotonic()
+        # The face changes at once; the test starts 2 s later.
+        wait_for("the start button to show STOP", lambda: self.start_face() != self.idle_face, WINDOW_DEADLINE, 0.1)
+        return pressed
+
+    def wait_for_test_end(self):
+        """Waits until the start button shows its face from before the test
+        again; the save comes right after."""
+        wait_for("the start button to show START again",
+                 lambda: self.start_face() == self.idle_face or None, TEST_DEADLINE, 0.3)
+
+    def terminate(self):
+        """Ends the program with SIGTERM; fails when it does not end."""
+        self.stop_tapper()
+        program, self.program = self.program, None
+        program.send_signal(signal.SIGTERM)
+        try:
+            status = program.wait(QUIT_DEADLINE)
+        except subprocess.TimeoutExpired:
+            program.kill()
+            program.wait()
+            raise Failure(f"SIGTERM did not end the program within {QUIT_DEADLINE} s")
+        # SIGTERM quits the way File > Quit does.
+        check(status == 0, f"the program ended with status {status} on SIGTERM")
+
+    # --- taps ----------------------------------------------------------------
+
+    def start_tapper(self):
+        # One long-lived xdotool reading commands: a process per tap arrives
+        # tens of milliseconds late.
+        self.tapper = subprocess.Popen(["xdotool", "-"], env=self.env(), stdin=subprocess.PIPE, text=True)
+        self.tapper.stdin.write(f"windowfocus {self.window[0]}\n")
+        self.tapper.stdin.flush()
+
+    def tap(self):
+        self.tapper.stdin.write("key x\n")
+        self.tapper.stdin.flush()
+
+    def stop_tapper(self):
+        if self.tapper:
+            self.tapper.stdin.close()
+            try:
+                self.tapper.wait(10)
+            except subprocess.TimeoutExpired:
+                self.tapper.kill()
+            self.tapper = None
+
+    def close(self):
+        if self.program:
+            self.program.kill()
+            self.program.wait()
+        self.stop_tapper()
+        self.display.close()
+
+    # --- waiting for the test's end ----------------------------------------------
+
+    def wait_for_tests(self, count, folder=None):
+        self.wait_for_test_end()
+
+        def saved():
+            check(self.program.poll() is None, f"the program ended with status {self.program.returncode}")
+            data = self.read_data(folder)
+            return data if data and data.get("line1") == str(count) else None
+        data = wait_for(f"the data file to count {count} test(s) after the test ended", saved, SAVE_DEADLINE, 0.25)
+        print("saved: " + "; ".join(data[k] for k in sorted(data) if k.startswith("t")))
+        return data
+
+
+# Hit times of the taps and notes, in ticks after the first bar line: one on
+# every half beat of the four bars. Every onset lies on that grid and the next
+# bar's rows appear only 3 ticks before its bar line, so the n-th tap of a bar
+# goes to the bar's n-th row, about at or before its onset, or is refused once the
+# bar's rows are all hit. Scored, that is never "nothing played": drawn bars
+# all but never leave every hit way off with an accuracy of 0 (about 1 test in
+# 10,000 when simulated).
+GRID = [k * GRID_TICKS for k in range(BARS * BAR_TICKS // GRID_TICKS)]
+
+
+def hits_were_scored(data):
+    """True when the saved statistics show hits; a test without any scores
+    an accuracy of 0 with every note way off."""
+    return (float(data["line3"]) > 0 or float(data["line4"]) > 0 or float(data["line5"]) > 0
+            or float(data["line6"]) < 100)
+
+
+def played_nothing(data):
+    return (float(data["line3"]) == 0 and float(data["line4"]) == 0 and float(data["line5"]) == 0
+            and float(data["line6"]) == 100)
+
+
+def midi_notes(take_notes):
+    """Stand-in script lines for notes at hit times (ticks) on GRID."""
+    lines = []
+    for hit in take_notes:
+        # The test clock's first pass (the origin) is at the count-in's start;
+        # hit time 0 is one bar later. A little after the tick, never before.
+        lines.append(f"note {(BAR_TICKS + hit) * TICK + 0.004:.3f}")
+    return lines
+
+
+# --- scenarios -------------------------------------------------------------------
+
+
+def scenario_keys(run):
+    """A test played with key taps is saved, read back by the next start, and
+    the next start leaves the file as it is."""
+    run.write_settings()
+    run.start()
+    no_tests = run.totals_picture()
+    run.start_tapper()
+    pressed = run.click_start()
+    count_in_start = pressed + PRESTART
+    for hit in GRID:
+        due = count_in_start + (BAR_TICKS + hit) * TICK
+        time.sleep(max(0.0, due - time.monotonic()))
+        run.tap()
+    data = run.wait_for_tests(1)
+    run.terminate()
+
+    check(data["ttestslabel"] == "Number of tests 1", f"totals after one test: {data['ttestslabel']!r}")
+    check(int(data["line2"]) > 0, f"no notes counted: {data['tnoteslabel']!r}")
+    check(hits_were_scored(data), f"the taps were not scored: {data}")
+    check(data["line10"] == "20" and data["line9"] == "notlp" and data["line7"] == "notmidi",
+          f"settings not kept: {data}")
+
+    saved = run.data_bytes()
+    run.start()
+    # The window is shown after the data file was read; give the program a
+    # moment in which a faulty start could still write or end.
+    time.sleep(1.0)
+    check(run.program.poll() is None, "the second start ended by itself")
+    # The labels are text only the window shows; after a test they cannot look
+    # as they did with no test.
+    check(run.totals_picture() != no_tests, "the second start shows the totals of no test")
+    run.terminate()
+    check(run.data_bytes() == saved, "the second start changed the data file")
+    check(run.read_data()["ttestslabel"] == "Number of tests 1", "the data file no longer counts one test")
+
+
+def midi_run(run, script_lines, *settings):
+    run.write_settings("midiinput=1", *settings)
+    run.start("\n".join(script_lines) + "\n")
+    run.click_start()
+    data = run.wait_for_tests(1)
+    run.terminate()
+    check(data["ttestslabel"] == "Number of tests 1", f"totals after one test: {data['ttestslabel']!r}")
+    check(data["line7"] == "midi", f"the input method was not kept: {data['line7']!r}")
+    return data
+
+
+def read_log(run):
+    with open(run.midi_log) as f:
+        return [line.split() for line in f]
+
+
+def scenario_midi(run):
+    """A test played by scripted Note On events is scored, every note read."""
+    data = midi_run(run, ["device standin-keys"] + midi_notes(GRID))
+    check(hits_were_scored(data), f"the MIDI notes were not scored: {data}")
+    reads = [entry for entry in read_log(run) if entry[1] == "read"]
+    check(len(reads) == len(GRID), f"{len(reads)} of {len(GRID)} notes read")
+
+
+def scenario_midi_non_hits(run):
+    """Events that are no hits (Note Off, Note On with velocity 0, Note On on
+    channel 2) played through a test score it as nothing played."""
+    lines = ["device standin-keys"]
+    for hit in GRID:
+        at = (BAR_TICKS + hit) * TICK + 0.004
+        lines += [f"note {at:.3f} 128 60 64", f"note {at:.3f} 144 60 0", f"note {at:.3f} 145 60 100"]
+    data = midi_run(run, lines)
+    check(played_nothing(data), f"events that are no hits were scored: {data}")
+
+
+def scenario_midi_faults(run):
+    """The stored device fails to open and the stream reports errors for a
+    while: the test clock goes on, reopens the stream and takes the notes."""
+    # The data file names device 0, which fails; device 1 opens at start-up.
+    # Errors through most of the first played bar.
+    error_from, error_until = BAR_TICKS * TICK, 2 * BAR_TICKS * TICK - 0.2
+    lines = ["device broken fails", "device standin-keys", f"pollerror {error_from:.3f} {error_until:.3f} -10000"]
+    lines += midi_notes(GRID)
+    data = midi_run(run, lines)
+    check(hits_were_scored(data), f"the MIDI notes were not scored after the faults: {data}")
+    log = read_log(run)
+    check(["open", "0", "-10000"] in [entry[1:] for entry in log], "device 0 was never tried")
+    # One poll a pass of the 10 ms test clock, with room for a loaded machine:
+    # a loop that polls on after an error would poll thousands of times.
+    errors = sum(1 for entry in log if entry[1] == "poll")
+    most = 3 * (error_until - error_from) / 0.010 + 20
+    check(0 < errors <= most, f"{errors} polls answered with an error, expected 1 to {most:.0f}")
+    reads = [entry for entry in log if entry[1] == "read"]
+    check(len(reads) == len(GRID), f"{len(reads)} of {len(GRID)} notes read after the errors")
+
+
+def scenario_save_failure(run):
+    """The data file cannot be written at the end of a test: "Timer1" is shown,
+    the MIDI stream is closed, the old file stays whole, and after the message
+    the next test runs, reopens the stream and saves both tests."""
+    run.write_settings("midiinput=1")
+    script = ["device standin-keys"] + midi_notes(GRID) + ["take"] + midi_notes(GRID)
+    run.start("\n".join(script) + "\n")
+    old = run.data_bytes()
+    # The data folder's place is taken by a file: the save cannot make it.
+    away = run.folder + ".away"
+    os.rename(run.folder, away)
+    with open(run.folder, "w") as f:
+        f.write("not a folder\n")
+
+    run.click_start()
+    box = wait_for("the error message", run.message_box, TEST_DEADLINE, 0.25)
+    log = [entry[1:] for entry in read_log(run)]
+    check(log and log[-1] == ["close", "0"], f"the MIDI stream was not closed on the error: {log[-3:]}")
+    with open(os.path.join(away, "mydata.txt"), "rb") as f:
+        check(f.read() == old, "the old data file was changed")
+
+    subprocess.run(["xdotool", "windowfocus", "--sync", box, "key", "Return"], env=run.env(), timeout=30)
+    wait_for("the message to close", lambda: run.message_box() is None, WINDOW_DEADLINE, 0.25)
+    os.remove(run.folder)
+    os.rename(away, run.folder)
+
+    run.click_start()
+    data = run.wait_for_tests(2)
+    run.terminate()
+    check(data["ttestslabel"] == "Number of tests 2", f"totals after two tests: {data['ttestslabel']!r}")
+    log = [entry[1:] for entry in read_log(run)]
+    closed = log.index(["close", "0"], next(i for i, e in enumerate(log) if e[0] == "origin"))
+    check(["open", "0", "0"] in log[closed:], "the stream was not reopened for the next test")
+    check(["origin", "1"] in log, "the next test did not poll the reopened stream")
+
+
+SCENARIOS = {
+    "keys": scenario_keys,
+    "midi": scenario_midi,
+    "midi-non-hits": scenario_midi_non_hits,
+    "midi-faults": scenario_midi_faults,
+    "save-failure": scenario_save_failure,
+}
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--build", required=True, help="the build folder")
+    parser.add_argument("--keep", action="store_true", help="keep the work folder")
+    parser.add_argument("scenario", choices=sorted(SCENARIOS))
+    args = parser.parse_args()
+
+    for tool in ("Xvfb", "xdotool", "import"):
+        if not shutil.which(tool):
+            print(f"SKIPPED: {tool} is not installed (tools/setup.sh installs it); the program is not run end to end")
+            return SKIP
+
+    started = time.monotonic()
+    for attempt in (1, 2):
+        workdir = tempfile.mkdtemp(prefix=f"velvane-e2e-{args.scenario}-")
+        run = None
+        display_lost = False
+        try:
+            run = Run(os.path.abspath(args.build), workdir)
+            SCENARIOS[args.scenario](run)
+        except Failure as failure:
+            display_lost = run is not None and (not run.display.alive(run.env()) or run.display_refused())
+            print(f"FAILED: {args.scenario}: {failure}")
+            if display_lost:
+                print(f"the X server on {run.display.name} went away or refused the program")
+            else:
+                subprocess.run(["import", "-window", "root", os.path.join(workdir, "failure.png")],
+                               env=run.env() if run else None, timeout=60)
+            print(f"work folder kept: {workdir}")
+            for name in sorted(os.listdir(workdir)):
+                if name.endswith(".log") or name.endswith(".txt"):
+                    print(f"--- {name}")
+                    with open(os.path.join(workdir, name), errors="replace") as f:
+                        print(f.read()[-3000:])
+        else:
+            print(f"passed: {args.scenario} in {time.monotonic() - started:.1f} s")
+            if not args.keep:
+                shutil.rmtree(workdir, ignore_errors=True)
+            return 0
+        finally:
+            if run:
+                run.close()
+        # A display lost to something outside the test says nothing about the
+        # program: run once more on a new one.
+        if not display_lost or attempt == 2:
+            return 1
+        print("running the scenario again on a new display")
+    return 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
