@@ -94,6 +94,12 @@ Window1::~Window1()
 {
     if (shared == this)
         shared = nullptr;
+    platform::setSoundNeeded(false);
+}
+
+void Window1::updateSoundNeed()
+{
+    platform::setSoundNeeded(prestarttimer->Enabled() || Timer1->Enabled() || replaytimer->Enabled());
 }
 
 void Window1::createControls()
@@ -206,6 +212,11 @@ void Window1::createControls()
 
     replaytimer = makeTimer(this, 2, 10);
     replaytimer->Action = [this] { replaytimer_Action(); };
+
+    // START wakes the sound at the start of the pre-start wait, so the
+    // count-in's first click finds the stream running.
+    for (platform::Timer* t : {prestarttimer, Timer1, replaytimer})
+        connect(t, &platform::Timer::enabledChanged, this, [this] { updateSoundNeed(); });
 
     // Controls' open events run once every control exists: the slider's
     // value change writes the tempo label.

@@ -1,10 +1,15 @@
 // SdlMixer: one SDL2 output stream, opened once, whose callback mixes the
 // voices that MixerCore hands it.
 #include "platform/mixer_core.h"
+#include "platform/output_rest.h"
 #include "platform/sound.h"
 
+#include <QTimer>
 #include <SDL.h>
+#include <charconv>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <dlfcn.h>
 
 namespace platform {
@@ -41,12 +46,46 @@ private:
     SetHandler setHandler_ = nullptr;
 };
 
+// VELVANE_SOUND_BUFFER, when it names a power of two from 64 to 4096.
+int bufferFramesWanted()
+{
+    const char* text = std::getenv("VELVANE_SOUND_BUFFER");
+    int frames = 0;
+    if (text)
+        std::from_chars(text, text + std::strlen(text), frames);
+    const bool powerOfTwo = frames > 0 && (frames & (frames - 1)) == 0;
+    return powerOfTwo && frames >= 64 && frames <= 4096 ? frames : SdlMixer::kBufferFrames;
+}
+
 } // namespace
 
-struct SdlMixer::Impl {
+struct SdlMixer::Impl : OutputRest::Stream {
     MixerCore core;
     SDL_AudioDeviceID device = 0;
     int rate = 0;
+    int frames = 0;
+    OutputRest rest{*this};
+    QTimer checks; // runs while the rest decision waits for silence
+
+    Impl()
+    {
+        checks.setInterval(OutputRest::kCheckMs);
+        QObject::connect(&checks, &QTimer::timeout, &checks, [this] {
+            rest.check();
+            followChecks();
+        });
+    }
+
+    void setPaused(bool paused) override { SDL_PauseAudioDevice(device, paused ? 1 : 0); }
+    bool sounding() const override { return core.sounding(); }
+
+    void followChecks()
+    {
+        if (rest.checksDue() && !checks.isActive())
+            checks.start();
+        else if (!rest.checksDue() && checks.isActive())
+            checks.stop();
+    }
 
     static void callback(void* userdata, Uint8* stream, int len)
     {
@@ -80,7 +119,7 @@ bool SdlMixer::open()
     wanted.freq = 44100;
     wanted.format = AUDIO_S16SYS;
     wanted.channels = 1;
-    wanted.samples = 256;
+    wanted.samples = Uint16(bufferFramesWanted());
     wanted.callback = &Impl::callback;
     wanted.userdata = impl_.get();
     SDL_AudioSpec obtained{};
@@ -91,14 +130,15 @@ bool SdlMixer::open()
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }
-    // The device starts paused; the lock orders the reset before the first
-    // callback.
+    // The device starts paused and stays so until sounds are needed or
+    // played; the lock orders the reset before the first callback.
     SDL_LockAudioDevice(device);
     impl_->core.reset(obtained.freq, obtained.channels);
     SDL_UnlockAudioDevice(device);
     impl_->device = device;
     impl_->rate = obtained.freq;
-    SDL_PauseAudioDevice(device, 0);
+    impl_->frames = obtained.samples;
+    impl_->rest.reset();
     return true;
 }
 
@@ -106,9 +146,11 @@ void SdlMixer::close()
 {
     if (!isOpen())
         return;
+    impl_->checks.stop();
     SDL_CloseAudioDevice(impl_->device); // waits for the callback thread
     impl_->device = 0;
     impl_->rate = 0;
+    impl_->frames = 0;
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
@@ -119,8 +161,29 @@ bool SdlMixer::isOpen() const
 
 void SdlMixer::play(const Sound& sound)
 {
-    if (isOpen())
-        impl_->core.push(sound);
+    if (!isOpen())
+        return;
+    impl_->core.push(sound);
+    impl_->rest.played();
+    impl_->followChecks();
+}
+
+void SdlMixer::setNeeded(bool needed)
+{
+    if (!isOpen())
+        return;
+    impl_->rest.setNeeded(needed);
+    impl_->followChecks();
+}
+
+bool SdlMixer::resting() const
+{
+    return !isOpen() || impl_->rest.paused();
+}
+
+int SdlMixer::bufferFrames() const
+{
+    return impl_->frames;
 }
 
 int SdlMixer::sampleRate() const

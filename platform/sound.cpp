@@ -147,9 +147,22 @@ SoundOutput* soundOutput()
     return currentOutput.load(std::memory_order_acquire);
 }
 
+void setSoundNeeded(bool needed)
+{
+    if (SoundOutput* output = soundOutput())
+        output->setNeeded(needed);
+}
+
 void RecordingSoundOutput::play(const Sound& sound)
 {
-    played.push_back({sound.name(), Ticks()});
+    played.push_back({sound.name(), Ticks(), needed});
+}
+
+void RecordingSoundOutput::setNeeded(bool on)
+{
+    if (on != needed)
+        needChanges.push_back({on, Ticks()});
+    needed = on;
 }
 
 QStringList RecordingSoundOutput::names() const

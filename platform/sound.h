@@ -34,11 +34,16 @@ class SoundOutput {
 public:
     virtual ~SoundOutput() = default;
     virtual void play(const Sound& sound) = 0;
+    // Whether sounds are to come (a test, its pre-start wait or a replay runs).
+    // Plays made while not needed are still heard, but may start later.
+    virtual void setNeeded(bool needed) { (void)needed; }
 };
 
 // nullptr: plays go nowhere (silent).
 void setSoundOutput(SoundOutput* output);
 SoundOutput* soundOutput();
+// Tells the installed output whether sounds are to come.
+void setSoundNeeded(bool needed);
 
 // Test double: lists what was played, with the Ticks() reading at the play.
 class RecordingSoundOutput : public SoundOutput {
@@ -46,15 +51,25 @@ public:
     struct Play {
         QString name;
         int64_t tick;
+        bool needed; // the output was needed at the play
+    };
+    struct Need {
+        bool needed;
+        int64_t tick;
+        bool operator==(const Need&) const = default;
     };
     void play(const Sound& sound) override;
+    void setNeeded(bool needed) override;
     std::vector<Play> played;
+    bool needed = false;
+    std::vector<Need> needChanges; // only changes, with the tick
     QStringList names() const;
 };
 
 // The program's output: one long-lived SDL2 audio stream whose callback mixes
 // the voices. play() hands the sound to the callback without locking and
-// returns at once.
+// returns at once. The stream opens paused and runs while it is needed or a
+// voice sounds (see OutputRest); a GUI-thread timer pauses it again.
 class SdlMixer : public SoundOutput {
 public:
     SdlMixer();
@@ -65,6 +80,14 @@ public:
     void close();
     bool isOpen() const;
     void play(const Sound& sound) override;
+    void setNeeded(bool needed) override;
+    // Whether the stream is paused to save CPU (always when not open).
+    bool resting() const;
+
+    // Frames per device buffer: kBufferFrames, or VELVANE_SOUND_BUFFER (a
+    // power of two from 64 to 4096) for the benchmarks.
+    static constexpr int kBufferFrames = 256;
+    int bufferFrames() const;
 
     // Output format of the open stream (for tests and the benchmark).
     int sampleRate() const;

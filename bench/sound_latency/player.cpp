@@ -53,7 +53,10 @@ int main(int argc, char** argv)
     platform::SdlMixer mixer;
     if (!mixer.open())
         return 1;
+    // As START does: the stream runs from well before the first click.
+    mixer.setNeeded(true);
     std::printf("rate %d\n", mixer.sampleRate());
+    std::printf("buffer %d\n", mixer.bufferFrames());
 
     // Let the stream settle before the first click.
     using namespace std::chrono;
