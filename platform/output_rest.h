@@ -11,6 +11,7 @@ public:
     class Stream {
     public:
         virtual ~Stream() = default;
+        // Paused, the stream must cost nothing: no thread, no server stream.
         virtual void setPaused(bool paused) = 0;
         // A voice sounds or a play waits for the stream.
         virtual bool sounding() const = 0;
@@ -18,11 +19,11 @@ public:
 
     // The stream is taken to be paused, as a freshly opened one is.
     explicit OutputRest(Stream& stream) : stream_(stream) {}
-    // The stream was opened afresh: paused and not needed.
-    void reset()
+    // The stream was opened afresh, paused or running, and is not needed.
+    void reset(bool paused)
     {
         needed_ = false;
-        paused_ = true;
+        paused_ = paused;
         silentChecks_ = 0;
     }
 

@@ -59,9 +59,14 @@ int bufferFramesWanted()
 
 } // namespace
 
+// SDL 2.26 keeps a paused device's thread feeding silence to the sound
+// server, which costs as much as playing. A resting stream is therefore
+// closed, and opened again (about 1 ms) when it is needed or played.
 struct SdlMixer::Impl : OutputRest::Stream {
     MixerCore core;
-    SDL_AudioDeviceID device = 0;
+    bool ready = false; // SDL's audio is up and a device was opened once
+    SDL_AudioDeviceID device = 0; // 0 while the stream rests
+    SDL_AudioSpec wanted{};
     int rate = 0;
     int frames = 0;
     OutputRest rest{*this};
@@ -76,8 +81,43 @@ struct SdlMixer::Impl : OutputRest::Stream {
         });
     }
 
-    void setPaused(bool paused) override { SDL_PauseAudioDevice(device, paused ? 1 : 0); }
-    bool sounding() const override { return core.sounding(); }
+    // Opens the stream and starts its callback. On the first open, or when
+    // the device's format has changed, the mixer takes the new format (and
+    // drops what waits: nothing sounds while the stream rests).
+    bool openDevice()
+    {
+        QuietAlsa quiet;
+        SDL_AudioSpec obtained{};
+        device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained,
+                                     SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
+        if (device == 0)
+            return false;
+        // The device opens paused; the callback runs only after the unpause.
+        if (!ready || obtained.freq != core.outputRate() || obtained.channels != core.outputChannels())
+            core.reset(obtained.freq, obtained.channels);
+        rate = obtained.freq;
+        frames = obtained.samples;
+        SDL_PauseAudioDevice(device, 0);
+        return true;
+    }
+
+    void closeDevice()
+    {
+        if (device != 0)
+            SDL_CloseAudioDevice(device); // waits for the callback thread
+        device = 0;
+    }
+
+    void setPaused(bool paused) override
+    {
+        if (paused) {
+            closeDevice();
+        } else if (device == 0 && !openDevice()) {
+            std::fprintf(stderr, "Velvane: no sound output: %s\n", SDL_GetError());
+        }
+    }
+    // Without a stream nothing can sound.
+    bool sounding() const override { return device != 0 && core.sounding(); }
 
     void followChecks()
     {
@@ -115,30 +155,24 @@ bool SdlMixer::open()
     // The program's own sounds are 44100 Hz mono, so that is asked for; a
     // device that wants another rate or channel count gets it from the mixer,
     // which resamples and copies the mono mix to every channel.
-    SDL_AudioSpec wanted{};
-    wanted.freq = 44100;
-    wanted.format = AUDIO_S16SYS;
-    wanted.channels = 1;
-    wanted.samples = Uint16(bufferFramesWanted());
-    wanted.callback = &Impl::callback;
-    wanted.userdata = impl_.get();
-    SDL_AudioSpec obtained{};
-    const SDL_AudioDeviceID device = SDL_OpenAudioDevice(
-        nullptr, 0, &wanted, &obtained, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
-    if (device == 0) {
+    Impl& d = *impl_;
+    d.wanted = SDL_AudioSpec{};
+    d.wanted.freq = 44100;
+    d.wanted.format = AUDIO_S16SYS;
+    d.wanted.channels = 1;
+    d.wanted.samples = Uint16(bufferFramesWanted());
+    d.wanted.callback = &Impl::callback;
+    d.wanted.userdata = impl_.get();
+    if (!d.openDevice()) {
         std::fprintf(stderr, "Velvane: no sound output: %s\n", SDL_GetError());
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }
-    // The device starts paused and stays so until sounds are needed or
-    // played; the lock orders the reset before the first callback.
-    SDL_LockAudioDevice(device);
-    impl_->core.reset(obtained.freq, obtained.channels);
-    SDL_UnlockAudioDevice(device);
-    impl_->device = device;
-    impl_->rate = obtained.freq;
-    impl_->frames = obtained.samples;
-    impl_->rest.reset();
+    d.ready = true;
+    // The stream runs now and rests at the checks unless it is needed; the
+    // close happens from the event loop rather than during start-up.
+    d.rest.reset(false);
+    d.followChecks();
     return true;
 }
 
@@ -147,8 +181,8 @@ void SdlMixer::close()
     if (!isOpen())
         return;
     impl_->checks.stop();
-    SDL_CloseAudioDevice(impl_->device); // waits for the callback thread
-    impl_->device = 0;
+    impl_->closeDevice();
+    impl_->ready = false;
     impl_->rate = 0;
     impl_->frames = 0;
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -156,15 +190,16 @@ void SdlMixer::close()
 
 bool SdlMixer::isOpen() const
 {
-    return impl_->device != 0;
+    return impl_->ready;
 }
 
 void SdlMixer::play(const Sound& sound)
 {
     if (!isOpen())
         return;
-    impl_->core.push(sound);
+    // A resting stream opens before the push, as opening may reset the mixer.
     impl_->rest.played();
+    impl_->core.push(sound);
     impl_->followChecks();
 }
 
@@ -178,7 +213,7 @@ void SdlMixer::setNeeded(bool needed)
 
 bool SdlMixer::resting() const
 {
-    return !isOpen() || impl_->rest.paused();
+    return impl_->device == 0;
 }
 
 int SdlMixer::bufferFrames() const

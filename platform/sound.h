@@ -68,20 +68,21 @@ public:
 
 // The program's output: one long-lived SDL2 audio stream whose callback mixes
 // the voices. play() hands the sound to the callback without locking and
-// returns at once. The stream opens paused and runs while it is needed or a
-// voice sounds (see OutputRest); a GUI-thread timer pauses it again.
+// returns at once. The stream runs while it is needed or a voice sounds and
+// rests (is closed) otherwise (see OutputRest); a GUI-thread timer decides.
 class SdlMixer : public SoundOutput {
 public:
     SdlMixer();
     ~SdlMixer() override;
     // Opens the device. Returns false (and writes one line on stderr) when no
-    // audio device can be opened; plays are then dropped silently.
+    // audio device can be opened; plays are then dropped silently. The stream
+    // runs at first and rests once checks from the event loop find it silent.
     bool open();
     void close();
     bool isOpen() const;
     void play(const Sound& sound) override;
     void setNeeded(bool needed) override;
-    // Whether the stream is paused to save CPU (always when not open).
+    // Whether the stream rests to save CPU (always when not open).
     bool resting() const;
 
     // Frames per device buffer: kBufferFrames, or VELVANE_SOUND_BUFFER (a

@@ -465,41 +465,50 @@ TEST(SdlMixer, NoDeviceFailsWithOneLineAndPlaysAreHarmless)
     }
 }
 
-TEST(SdlMixer, DummyDeviceOpensRestingAndRestsAgainWhenNotNeeded)
+// The stream rests (is closed) only from the mixer's timer, once nothing
+// sounds; this runs the event loop until then.
+bool restsSoon(const platform::SdlMixer& mixer)
+{
+    return waitFor([&] {
+        QCoreApplication::processEvents();
+        return mixer.resting();
+    });
+}
+
+TEST(SdlMixer, DummyDeviceRestsWhenNotNeededAndWakesForNeedOrPlay)
 {
     ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
     const Sound click(QStringLiteral("click"), std::vector<int16_t>(441, 8000), 44100);
     platform::SdlMixer mixer;
     EXPECT_TRUE(mixer.resting());
     ASSERT_TRUE(mixer.open());
-    EXPECT_TRUE(mixer.resting()) << "no stream runs until a sound is needed";
     EXPECT_EQ(mixer.bufferFrames(), platform::SdlMixer::kBufferFrames);
+    EXPECT_TRUE(restsSoon(mixer)) << "nothing needs the stream after start-up";
 
     mixer.setNeeded(true);
-    EXPECT_FALSE(mixer.resting());
+    EXPECT_FALSE(mixer.resting()) << "woken at once";
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_FALSE(mixer.resting()) << "a needed stream does not rest";
     mixer.play(click);
     EXPECT_TRUE(waitFor([&] { return mixer.voicesStarted() == 1; }));
     mixer.setNeeded(false);
-    // The pause comes from the mixer's timer, once the click has ended.
-    EXPECT_TRUE(waitFor([&] {
-        QCoreApplication::processEvents();
-        return mixer.resting();
-    }));
+    EXPECT_TRUE(restsSoon(mixer));
+    EXPECT_EQ(mixer.voicesStarted(), 1) << "the rest keeps the count";
 
     // A play at rest is still heard, and the stream rests again after it.
     mixer.play(click);
     EXPECT_FALSE(mixer.resting());
     EXPECT_TRUE(waitFor([&] { return mixer.voicesStarted() == 2; }));
-    EXPECT_TRUE(waitFor([&] {
-        QCoreApplication::processEvents();
-        return mixer.resting();
-    }));
+    EXPECT_TRUE(restsSoon(mixer));
 
     mixer.setNeeded(true);
     mixer.close();
     EXPECT_TRUE(mixer.resting());
+    mixer.setNeeded(true); // closed: harmless
+    EXPECT_TRUE(mixer.resting());
     ASSERT_TRUE(mixer.open());
-    EXPECT_TRUE(mixer.resting()) << "a reopened stream rests until needed";
+    EXPECT_TRUE(restsSoon(mixer)) << "a reopened mixer is not needed";
 }
 
 } // namespace
