@@ -68,7 +68,9 @@ def click(wid, x, y):
 
 
 class Threads:
-    """CPU time (ns, from schedstat) and context switches of each thread."""
+    """CPU time (ns, from schedstat) and context switches of each thread.
+    The audio thread comes and goes with the stream, so a measurement
+    samples every quarter second and keeps each thread's last sample."""
 
     def __init__(self, pid):
         self.pid = pid
@@ -91,6 +93,21 @@ class Threads:
                 continue
             out[int(tid)] = (name, ns, switches)
         return now(), out
+
+
+def measure(samplers, seconds):
+    """First and last samples over `seconds`, every thread's last sample kept."""
+    first = [s.sample() for s in samplers]
+    last = [(t, dict(threads)) for t, threads in first]
+    end = now() + seconds
+    while now() < end:
+        time.sleep(min(0.25, max(0.0, end - now())))
+        for k, s in enumerate(samplers):
+            t, threads = s.sample()
+            merged = last[k][1]
+            merged.update(threads)
+            last[k] = (t, merged)
+    return first, last
 
 
 def cpu_between(labels, a, b):
@@ -184,13 +201,8 @@ def main():
         samplers = [Threads(program.pid), Threads(server_pid)]
         labels = [program.pid, "server"]
 
-        def snap():
-            return [s.sample() for s in samplers]
-
         time.sleep(2)
-        a = snap()
-        time.sleep(IDLE_S)
-        b = snap()
+        a, b = measure(samplers, IDLE_S)
         print(f"idle ({IDLE_S:.0f} s, load {load()}): {cpu_text(cpu_between(labels, a, b))}")
 
         # 16 bars in the options window, which Escape closes again.
@@ -201,8 +213,11 @@ def main():
             return 1
         click(options[0], *SIXTEEN_BARS)
         time.sleep(0.3)
-        xdotool("windowfocus", options[0])
-        xdotool("key", "--window", options[0], "Escape")
+        # Through the focus, not sent to the window: a key sent to a window
+        # that closes on the press loses its release, and the server then
+        # repeats the key for ever.
+        xdotool("windowfocus", "--sync", options[0])
+        xdotool("key", "Escape")
         if wait_for(lambda: not xdotool("search", "--onlyvisible", "--name", "^Options$").split(), 10) is None:
             print("the options window did not close")
             return 1
@@ -217,19 +232,15 @@ def main():
             print("the recorder did not start")
             return 1
         time.sleep(0.5)
-        a = snap()
         load_start = load()
         click(wid, START[0], START[1] + menu)
-        time.sleep(test_s)
-        b = snap()
+        a, b = measure(samplers, test_s)
         print(f"during the test ({test_s:.0f} s from START, load {load_start} -> {load()}): "
               f"{cpu_text(cpu_between(labels, a, b))}")
         rec_proc.wait()
 
         time.sleep(1)  # the last click ends and the stream comes to rest
-        a = snap()
-        time.sleep(IDLE_S)
-        b = snap()
+        a, b = measure(samplers, IDLE_S)
         print(f"idle after the test ({IDLE_S:.0f} s, load {load()}): {cpu_text(cpu_between(labels, a, b))}")
 
         with open(f"/proc/{program.pid}/status") as f:
