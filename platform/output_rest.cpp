@@ -15,9 +15,7 @@ void OutputRest::setNeeded(bool needed)
 {
     needed_ = needed;
     if (needed)
-        run();
-    else
-        silentChecks_ = 0;
+        run(); // and the wait for silence starts afresh when it ends
 }
 
 void OutputRest::played()

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace {
@@ -23,6 +24,11 @@ struct Case {
     const char* calls; // what the stream saw
     bool pausedAfter;
 };
+
+void PrintTo(const Case& c, std::ostream* os)
+{
+    *os << '"' << c.steps << '"';
+}
 
 class OutputRestTest : public testing::TestWithParam<Case> {};
 
