@@ -3,6 +3,7 @@
 #include "platform/midi.h"
 #include "platform/numbers.h"
 #include "platform/services.h"
+#include "platform/sound.h"
 #include "shell/mainmenubar.h"
 #include "shell/module1.h"
 #include "shell/resource_accessors.h"

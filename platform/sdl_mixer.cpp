@@ -1,5 +1,5 @@
-// SdlMixer: one SDL2 output stream, opened once, whose callback mixes the
-// voices that MixerCore hands it.
+// SdlMixer: one SDL2 output stream whose callback mixes the voices that
+// MixerCore hands it, open while sounds are needed or sounding.
 #include "platform/mixer_core.h"
 #include "platform/output_rest.h"
 #include "platform/sound.h"
@@ -92,9 +92,13 @@ struct SdlMixer::Impl : OutputRest::Stream {
                                      SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
         if (device == 0)
             return false;
-        // The device opens paused; the callback runs only after the unpause.
-        if (!ready || obtained.freq != core.outputRate() || obtained.channels != core.outputChannels())
+        // The device opens paused; the lock orders the reset before the
+        // first callback.
+        if (!ready || obtained.freq != core.outputRate() || obtained.channels != core.outputChannels()) {
+            SDL_LockAudioDevice(device);
             core.reset(obtained.freq, obtained.channels);
+            SDL_UnlockAudioDevice(device);
+        }
         rate = obtained.freq;
         frames = obtained.samples;
         SDL_PauseAudioDevice(device, 0);

@@ -66,7 +66,7 @@ public:
     QStringList names() const;
 };
 
-// The program's output: one long-lived SDL2 audio stream whose callback mixes
+// The program's output: one SDL2 audio stream whose callback mixes
 // the voices. play() hands the sound to the callback without locking and
 // returns at once. The stream runs while it is needed or a voice sounds and
 // rests (is closed) otherwise (see OutputRest); a GUI-thread timer decides.
