@@ -21,6 +21,7 @@ BARS = 16
 EARLYCHANGE = 80      # the initial next-bar timing
 PRESTART_S = 2.0
 IDLE_S = float(os.environ.get("IDLE_SECONDS", "10"))
+RECORDER_ONLY_S = 5.0
 
 # Main window (client area) and options window positions of the controls.
 CLIENT_HEIGHT = 625
@@ -231,12 +232,20 @@ def main():
         if "ready" not in rec_proc.stdout.readline():
             print("the recorder did not start")
             return 1
+        # The recorder costs the server too; its share is measured alone.
         time.sleep(0.5)
+        a, b = measure(samplers, RECORDER_ONLY_S)
+        recorder_only = cpu_between(labels, a, b)
+        print(f"recording only ({RECORDER_ONLY_S:.0f} s, load {load()}): {cpu_text(recorder_only)}")
         load_start = load()
         click(wid, START[0], START[1] + menu)
         a, b = measure(samplers, test_s)
-        print(f"during the test ({test_s:.0f} s from START, load {load_start} -> {load()}): "
-              f"{cpu_text(cpu_between(labels, a, b))}")
+        during = cpu_between(labels, a, b)
+        print(f"during the test ({test_s:.0f} s from START, load {load_start} -> {load()}): {cpu_text(during)}")
+        program_cpu = sum(during.get(g, (0, 0))[0] for g in ("main", "audio", "other"))
+        server = during["server"][0] - recorder_only["server"][0]
+        print(f"during the test without the recorder's share: program {program_cpu:.2f} % + server {server:.2f} % "
+              f"= {program_cpu + server:.2f} % of a core")
         rec_proc.wait()
 
         time.sleep(1)  # the last click ends and the stream comes to rest
