@@ -171,9 +171,14 @@ def analyse(rec, expected):
     slope = sum((b - mb) * (t - mt) for b, t in zip(beats, onsets)) / sbb
     dev = [t - (mt + slope * (b - mb)) for b, t in zip(beats, onsets)]
     sd = (sum(d * d for d in dev) / (n - 1)) ** 0.5
-    drift = (slope - ideal) * (beats[-1] - beats[0])
+    span = beats[-1] - beats[0]
+    drift = (slope - ideal) * span
+    # The fitted slope's standard error: the drift cannot be told apart from
+    # zero more finely than this.
+    drift_se = sd / sbb ** 0.5 * span
     lines.append(f"deviation from the fitted grid ms: SD {sd:.2f} / max {max(abs(d) for d in dev):.2f}; "
-                 f"fitted beat {slope:.3f} ms; drift {drift:+.2f} ms over {beats[-1] - beats[0]} beats")
+                 f"fitted beat {slope:.3f} ms; drift {drift:+.2f} ms (standard error {drift_se:.2f}) "
+                 f"over {span} beats")
     return lines
 
 
