@@ -3,6 +3,8 @@
 //   sound_latency_player [count] [interval_ms]
 #include "platform/sound.h"
 
+#include <QCoreApplication>
+
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -45,6 +47,8 @@ platform::Sound makeClick()
 
 int main(int argc, char** argv)
 {
+    // The mixer's rest timer belongs to a Qt event loop, as in the program.
+    QCoreApplication app(argc, argv);
     const int count = argOr(argc, argv, 1, 100);
     const int intervalMs = argOr(argc, argv, 2, 250);
     setenv("SDL_AUDIODRIVER", "pulseaudio", 0);
