@@ -84,9 +84,9 @@ struct SdlMixer::Impl : OutputRest::Stream {
     // Opens the stream and starts its callback. On the first open, or when
     // the device's format has changed, the mixer takes the new format (and
     // drops what waits: nothing sounds while the stream rests).
+    // The caller quiets ALSA around it.
     bool openDevice()
     {
-        QuietAlsa quiet;
         SDL_AudioSpec obtained{};
         device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained,
                                      SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
@@ -116,8 +116,10 @@ struct SdlMixer::Impl : OutputRest::Stream {
     {
         if (paused) {
             closeDevice();
-        } else if (device == 0 && !openDevice()) {
-            std::fprintf(stderr, "Velvane: no sound output: %s\n", SDL_GetError());
+        } else if (device == 0) {
+            QuietAlsa quiet;
+            if (!openDevice())
+                std::fprintf(stderr, "Velvane: no sound output: %s\n", SDL_GetError());
         }
     }
     // Without a stream nothing can sound.
