@@ -3,6 +3,7 @@
 #include "platform/midi.h"
 #include "platform/numbers.h"
 #include "platform/services.h"
+#include "platform/sound.h"
 #include "shell/mainmenubar.h"
 #include "shell/module1.h"
 #include "shell/resource_accessors.h"
@@ -94,6 +95,12 @@ Window1::~Window1()
 {
     if (shared == this)
         shared = nullptr;
+    platform::setSoundNeeded(false);
+}
+
+void Window1::updateSoundNeed()
+{
+    platform::setSoundNeeded(prestarttimer->Enabled() || Timer1->Enabled() || replaytimer->Enabled());
 }
 
 void Window1::createControls()
@@ -210,6 +217,11 @@ void Window1::createControls()
 
     replaytimer = makeTimer(this, 2, 10);
     replaytimer->Action = [this] { replaytimer_Action(); };
+
+    // START wakes the sound at the start of the pre-start wait, so the
+    // count-in's first click finds the stream running.
+    for (platform::Timer* t : {prestarttimer, Timer1, replaytimer})
+        connect(t, &platform::Timer::enabledChanged, this, [this] { updateSoundNeed(); });
 
     // Controls' open events run once every control exists: the slider's
     // value change writes the tempo label.

@@ -181,6 +181,9 @@ protected:
 private:
     bool timer1boxopen = false; // the test clock's error message is open
     void createControls();
+    // The sound output is needed while a test, its pre-start wait or a replay
+    // runs; it rests otherwise.
+    void updateSoundNeed();
     void keyDownEvent(const QKeyEvent& event, bool& consumed);
     QAction* menuItem(const char* name);
     // The pass of the test clock without its error handling.

@@ -29,6 +29,7 @@ void Timer::setPeriod(int ms)
 
 void Timer::setEnabled(bool on)
 {
+    const bool changed = on != enabled_;
     enabled_ = on;
     if (on && mode_ != 0) {
         if (!timer_.isActive())
@@ -36,6 +37,8 @@ void Timer::setEnabled(bool on)
     } else {
         timer_.stop();
     }
+    if (changed)
+        emit enabledChanged(on);
 }
 
 void Timer::Reset()
@@ -48,8 +51,10 @@ void Timer::fire()
 {
     if (!enabled_)
         return;
-    if (mode_ == 1)
+    if (mode_ == 1) {
         enabled_ = false; // a single-shot timer is off once it has fired
+        emit enabledChanged(false);
+    }
     if (Action)
         guarded(Action);
 }

@@ -36,6 +36,10 @@ public:
 
     std::function<void()> Action;
 
+signals:
+    // Enabled() changed: by setEnabled, or by a single-shot timer firing.
+    void enabledChanged(bool enabled);
+
 private:
     void fire();
     QTimer timer_;

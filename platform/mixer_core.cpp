@@ -18,6 +18,7 @@ void MixerCore::reset(int outputRate, int outputChannels)
     voices_ = {};
     nextSerial_ = 0;
     started_.store(0, std::memory_order_release);
+    active_.store(0, std::memory_order_release);
 }
 
 bool MixerCore::push(const Sound& sound)
@@ -61,6 +62,9 @@ void MixerCore::mix(int16_t* out, int frames)
     size_t tail = tail_.load(std::memory_order_relaxed);
     for (; tail != head; ++tail)
         start(queue_[tail & (kQueueSize - 1)]);
+    // Published before the queue shrinks, so sounding() never sees a play
+    // that has left the queue but not yet become a voice.
+    active_.store(activeVoices(), std::memory_order_relaxed);
     tail_.store(tail, std::memory_order_release);
 
     // Voices are summed in 32 bits and clamped once, so loud overlaps clip
@@ -100,6 +104,15 @@ void MixerCore::mix(int16_t* out, int frames)
         }
         done += n;
     }
+    active_.store(activeVoices(), std::memory_order_release);
+}
+
+bool MixerCore::sounding() const
+{
+    // The queue first: a tail that shows a play taken also shows its voice.
+    if (head_.load(std::memory_order_acquire) != tail_.load(std::memory_order_acquire))
+        return true;
+    return active_.load(std::memory_order_acquire) > 0;
 }
 
 int MixerCore::activeVoices() const

@@ -34,6 +34,9 @@ public:
     void mix(int16_t* out, int frames);
 
     int64_t voicesStarted() const { return started_.load(std::memory_order_relaxed); }
+    // Whether a voice sounds or a play waits for the callback; safe from any
+    // thread. A voice counts until the mix() that writes its last sample.
+    bool sounding() const;
     // Voices currently sounding; read it from the mixing thread or while no
     // thread mixes.
     int activeVoices() const;
@@ -63,6 +66,7 @@ private:
     std::array<Voice, kVoices> voices_{};
     uint64_t nextSerial_ = 0;
     std::atomic<int64_t> started_{0};
+    std::atomic<int> active_{0}; // voices sounding after the last mix()
     int rate_ = 44100;
     int channels_ = 1;
 };

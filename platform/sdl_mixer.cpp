@@ -1,10 +1,15 @@
-// SdlMixer: one SDL2 output stream, opened once, whose callback mixes the
-// voices that MixerCore hands it.
+// SdlMixer: one SDL2 output stream whose callback mixes the voices that
+// MixerCore hands it, open while sounds are needed or sounding.
 #include "platform/mixer_core.h"
+#include "platform/output_rest.h"
 #include "platform/sound.h"
 
+#include <QTimer>
 #include <SDL.h>
+#include <charconv>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <dlfcn.h>
 
 namespace platform {
@@ -41,12 +46,92 @@ private:
     SetHandler setHandler_ = nullptr;
 };
 
+// VELVANE_SOUND_BUFFER, when it names a power of two from 64 to 4096.
+int bufferFramesWanted()
+{
+    const char* text = std::getenv("VELVANE_SOUND_BUFFER");
+    int frames = 0;
+    if (text)
+        std::from_chars(text, text + std::strlen(text), frames);
+    const bool powerOfTwo = frames > 0 && (frames & (frames - 1)) == 0;
+    return powerOfTwo && frames >= 64 && frames <= 4096 ? frames : SdlMixer::kBufferFrames;
+}
+
 } // namespace
 
-struct SdlMixer::Impl {
+// SDL 2.26 keeps a paused device's thread feeding silence to the sound
+// server, which costs as much as playing. A resting stream is therefore
+// closed, and opened again (about 1 ms) when it is needed or played.
+struct SdlMixer::Impl : OutputRest::Stream {
     MixerCore core;
-    SDL_AudioDeviceID device = 0;
+    bool ready = false; // SDL's audio is up and a device was opened once
+    SDL_AudioDeviceID device = 0; // 0 while the stream rests
+    SDL_AudioSpec wanted{};
     int rate = 0;
+    int frames = 0;
+    OutputRest rest{*this};
+    QTimer checks; // runs while the rest decision waits for silence
+
+    Impl()
+    {
+        checks.setInterval(OutputRest::kCheckMs);
+        QObject::connect(&checks, &QTimer::timeout, &checks, [this] {
+            rest.check();
+            followChecks();
+        });
+    }
+
+    // Opens the stream and starts its callback. On the first open, or when
+    // the device's format has changed, the mixer takes the new format (and
+    // drops what waits: nothing sounds while the stream rests).
+    // The caller quiets ALSA around it.
+    bool openDevice()
+    {
+        SDL_AudioSpec obtained{};
+        device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained,
+                                     SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
+        if (device == 0)
+            return false;
+        // The device opens paused; the lock orders the reset before the
+        // first callback.
+        if (!ready || obtained.freq != core.outputRate() || obtained.channels != core.outputChannels()) {
+            SDL_LockAudioDevice(device);
+            core.reset(obtained.freq, obtained.channels);
+            SDL_UnlockAudioDevice(device);
+        }
+        rate = obtained.freq;
+        frames = obtained.samples;
+        SDL_PauseAudioDevice(device, 0);
+        return true;
+    }
+
+    void closeDevice()
+    {
+        if (device != 0)
+            SDL_CloseAudioDevice(device); // waits for the callback thread
+        device = 0;
+    }
+
+    void setPaused(bool paused) override
+    {
+        if (paused) {
+            closeDevice();
+        } else if (device == 0) {
+            QuietAlsa quiet;
+            if (!openDevice())
+                std::fprintf(stderr, "Velvane: no sound output: %s\n", SDL_GetError());
+        }
+    }
+    // Without a stream nothing can sound.
+    bool sounding() const override { return device != 0 && core.sounding(); }
+
+    void followChecks()
+    {
+        if (rest.checksDue() && !checks.isActive())
+            checks.start();
+        else if (!rest.checksDue() && checks.isActive())
+            checks.stop();
+    }
 
     static void callback(void* userdata, Uint8* stream, int len)
     {
@@ -78,29 +163,24 @@ bool SdlMixer::open()
     // The program's own sounds are 44100 Hz mono, so that is asked for; a
     // device that wants another rate or channel count gets it from the mixer,
     // which resamples and copies the mono mix to every channel.
-    SDL_AudioSpec wanted{};
-    wanted.freq = 44100;
-    wanted.format = AUDIO_S16SYS;
-    wanted.channels = 1;
-    wanted.samples = 256;
-    wanted.callback = &Impl::callback;
-    wanted.userdata = impl_.get();
-    SDL_AudioSpec obtained{};
-    const SDL_AudioDeviceID device = SDL_OpenAudioDevice(
-        nullptr, 0, &wanted, &obtained, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
-    if (device == 0) {
+    Impl& d = *impl_;
+    d.wanted = SDL_AudioSpec{};
+    d.wanted.freq = 44100;
+    d.wanted.format = AUDIO_S16SYS;
+    d.wanted.channels = 1;
+    d.wanted.samples = Uint16(bufferFramesWanted());
+    d.wanted.callback = &Impl::callback;
+    d.wanted.userdata = impl_.get();
+    if (!d.openDevice()) {
         std::fprintf(stderr, "Velvane: no sound output: %s\n", SDL_GetError());
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }
-    // The device starts paused; the lock orders the reset before the first
-    // callback.
-    SDL_LockAudioDevice(device);
-    impl_->core.reset(obtained.freq, obtained.channels);
-    SDL_UnlockAudioDevice(device);
-    impl_->device = device;
-    impl_->rate = obtained.freq;
-    SDL_PauseAudioDevice(device, 0);
+    d.ready = true;
+    // The stream runs now and rests at the checks unless it is needed; the
+    // close happens from the event loop rather than during start-up.
+    d.rest.reset(false);
+    d.followChecks();
     return true;
 }
 
@@ -108,21 +188,45 @@ void SdlMixer::close()
 {
     if (!isOpen())
         return;
-    SDL_CloseAudioDevice(impl_->device); // waits for the callback thread
-    impl_->device = 0;
+    impl_->checks.stop();
+    impl_->closeDevice();
+    impl_->ready = false;
     impl_->rate = 0;
+    impl_->frames = 0;
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 bool SdlMixer::isOpen() const
 {
-    return impl_->device != 0;
+    return impl_->ready;
 }
 
 void SdlMixer::play(const Sound& sound)
 {
-    if (isOpen())
-        impl_->core.push(sound);
+    if (!isOpen())
+        return;
+    // A resting stream opens before the push, as opening may reset the mixer.
+    impl_->rest.played();
+    impl_->core.push(sound);
+    impl_->followChecks();
+}
+
+void SdlMixer::setNeeded(bool needed)
+{
+    if (!isOpen())
+        return;
+    impl_->rest.setNeeded(needed);
+    impl_->followChecks();
+}
+
+bool SdlMixer::resting() const
+{
+    return impl_->device == 0;
+}
+
+int SdlMixer::bufferFrames() const
+{
+    return impl_->frames;
 }
 
 int SdlMixer::sampleRate() const

@@ -144,4 +144,10 @@ SoundOutput* soundOutput()
     return currentOutput.load(std::memory_order_acquire);
 }
 
+void setSoundNeeded(bool needed)
+{
+    if (SoundOutput* output = soundOutput())
+        output->setNeeded(needed);
+}
+
 } // namespace platform

@@ -34,25 +34,40 @@ class SoundOutput {
 public:
     virtual ~SoundOutput() = default;
     virtual void play(const Sound& sound) = 0;
+    // Whether sounds are to come (a test, its pre-start wait or a replay runs).
+    // Plays made while not needed are still heard, but may start later.
+    virtual void setNeeded(bool needed) { (void)needed; }
 };
 
 // nullptr: plays go nowhere (silent).
 void setSoundOutput(SoundOutput* output);
 SoundOutput* soundOutput();
+// Tells the installed output whether sounds are to come.
+void setSoundNeeded(bool needed);
 
-// The program's output: one long-lived SDL2 audio stream whose callback mixes
+// The program's output: one SDL2 audio stream whose callback mixes
 // the voices. play() hands the sound to the callback without locking and
-// returns at once.
+// returns at once. The stream runs while it is needed or a voice sounds and
+// rests (is closed) otherwise (see OutputRest); a GUI-thread timer decides.
 class SdlMixer : public SoundOutput {
 public:
     SdlMixer();
     ~SdlMixer() override;
     // Opens the device. Returns false (and writes one line on stderr) when no
-    // audio device can be opened; plays are then dropped silently.
+    // audio device can be opened; plays are then dropped silently. The stream
+    // runs at first and rests once checks from the event loop find it silent.
     bool open();
     void close();
     bool isOpen() const;
     void play(const Sound& sound) override;
+    void setNeeded(bool needed) override;
+    // Whether the stream rests to save CPU (always when not open).
+    bool resting() const;
+
+    // Frames per device buffer: kBufferFrames, or VELVANE_SOUND_BUFFER (a
+    // power of two from 64 to 4096) for the benchmarks.
+    static constexpr int kBufferFrames = 256;
+    int bufferFrames() const;
 
     // Output format of the open stream (for tests and the benchmark).
     int sampleRate() const;

@@ -3,6 +3,8 @@
 //   sound_latency_player [count] [interval_ms]
 #include "platform/sound.h"
 
+#include <QCoreApplication>
+
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -45,6 +47,8 @@ platform::Sound makeClick()
 
 int main(int argc, char** argv)
 {
+    // The mixer's rest timer belongs to a Qt event loop, as in the program.
+    QCoreApplication app(argc, argv);
     const int count = argOr(argc, argv, 1, 100);
     const int intervalMs = argOr(argc, argv, 2, 250);
     setenv("SDL_AUDIODRIVER", "pulseaudio", 0);
@@ -53,7 +57,10 @@ int main(int argc, char** argv)
     platform::SdlMixer mixer;
     if (!mixer.open())
         return 1;
+    // As START does: the stream runs from well before the first click.
+    mixer.setNeeded(true);
     std::printf("rate %d\n", mixer.sampleRate());
+    std::printf("buffer %d\n", mixer.bufferFrames());
 
     // Let the stream settle before the first click.
     using namespace std::chrono;

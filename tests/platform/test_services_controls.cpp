@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <gtest/gtest.h>
+#include <vector>
 
 using namespace platform;
 
@@ -184,4 +185,27 @@ TEST(Timer, ASingleShotIsOffOnceFiredAndADisabledTimerNeverFires)
     off.setEnabled(false);
     QCoreApplication::processEvents();
     EXPECT_EQ(fired, 1);
+}
+
+TEST(Timer, EnabledChangedReportsEveryChangeOnceAndTheSingleShotsFiring)
+{
+    Timer timer;
+    timer.setMode(1);
+    timer.setPeriod(0);
+    std::vector<bool> changes;
+    QObject::connect(&timer, &Timer::enabledChanged, [&](bool on) { changes.push_back(on); });
+    timer.setEnabled(false); // no change
+    timer.setEnabled(true);
+    timer.setEnabled(true);
+    timer.setEnabled(false);
+    timer.setEnabled(true);
+    EXPECT_EQ(changes, (std::vector<bool>{true, false, true}));
+
+    // Firing turns a single shot off; the report comes before its action runs.
+    bool reportedBeforeAction = false;
+    timer.Action = [&] { reportedBeforeAction = changes.size() == 4 && !changes.back(); };
+    for (int i = 0; i < 20 && timer.Enabled(); ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_EQ(changes, (std::vector<bool>{true, false, true, false}));
+    EXPECT_TRUE(reportedBeforeAction);
 }

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QStringList>
 #include <chrono>
 #include <deque>
@@ -342,6 +343,26 @@ TEST_F(Mixer, OtherRatesAreResampled)
     EXPECT_EQ(std::count(out.begin(), out.begin() + sounding, int16_t(1000)), sounding);
 }
 
+TEST(MixerCore, SoundingFromThePlayToTheMixOfItsLastSample)
+{
+    const Sound click(QStringLiteral("click"), std::vector<int16_t>(300, 1000), 44100);
+    MixerCore core;
+    core.reset(44100, 1);
+    std::vector<int16_t> out(512);
+    EXPECT_FALSE(core.sounding());
+    ASSERT_TRUE(core.push(click));
+    EXPECT_TRUE(core.sounding()) << "a play waiting for the callback";
+    core.mix(out.data(), 256);
+    EXPECT_TRUE(core.sounding()) << "44 samples still to come";
+    core.mix(out.data(), 43);
+    EXPECT_TRUE(core.sounding()) << "one sample still to come";
+    core.mix(out.data(), 1);
+    EXPECT_FALSE(core.sounding());
+    ASSERT_TRUE(core.push(click));
+    core.reset(44100, 1);
+    EXPECT_FALSE(core.sounding()) << "reset drops waiting plays";
+}
+
 // ---------------------------------------------------------------------------
 // SdlMixer against SDL itself.
 
@@ -444,6 +465,52 @@ TEST(SdlMixer, NoDeviceFailsWithOneLineAndPlaysAreHarmless)
         mixer.close();
         EXPECT_FALSE(mixer.isOpen()) << c.driver;
     }
+}
+
+// The stream rests (is closed) only from the mixer's timer, once nothing
+// sounds; this runs the event loop until then.
+bool restsSoon(const platform::SdlMixer& mixer)
+{
+    return waitFor([&] {
+        QCoreApplication::processEvents();
+        return mixer.resting();
+    });
+}
+
+TEST(SdlMixer, DummyDeviceRestsWhenNotNeededAndWakesForNeedOrPlay)
+{
+    ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
+    const Sound click(QStringLiteral("click"), std::vector<int16_t>(441, 8000), 44100);
+    platform::SdlMixer mixer;
+    EXPECT_TRUE(mixer.resting());
+    ASSERT_TRUE(mixer.open());
+    EXPECT_EQ(mixer.bufferFrames(), platform::SdlMixer::kBufferFrames);
+    EXPECT_TRUE(restsSoon(mixer)) << "nothing needs the stream after start-up";
+
+    mixer.setNeeded(true);
+    EXPECT_FALSE(mixer.resting()) << "woken at once";
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_FALSE(mixer.resting()) << "a needed stream does not rest";
+    mixer.play(click);
+    EXPECT_TRUE(waitFor([&] { return mixer.voicesStarted() == 1; }));
+    mixer.setNeeded(false);
+    EXPECT_TRUE(restsSoon(mixer));
+    EXPECT_EQ(mixer.voicesStarted(), 1) << "the rest keeps the count";
+
+    // A play at rest is still heard, and the stream rests again after it.
+    mixer.play(click);
+    EXPECT_FALSE(mixer.resting());
+    EXPECT_TRUE(waitFor([&] { return mixer.voicesStarted() == 2; }));
+    EXPECT_TRUE(restsSoon(mixer));
+
+    mixer.setNeeded(true);
+    mixer.close();
+    EXPECT_TRUE(mixer.resting());
+    mixer.setNeeded(true); // closed: harmless
+    EXPECT_TRUE(mixer.resting());
+    ASSERT_TRUE(mixer.open());
+    EXPECT_TRUE(restsSoon(mixer)) << "a reopened mixer is not needed";
 }
 
 } // namespace

@@ -6,7 +6,14 @@ namespace platform {
 
 void RecordingSoundOutput::play(const Sound& sound)
 {
-    played.push_back({sound.name(), Ticks()});
+    played.push_back({sound.name(), Ticks(), needed});
+}
+
+void RecordingSoundOutput::setNeeded(bool on)
+{
+    if (on != needed)
+        needChanges.push_back({on, Ticks()});
+    needed = on;
 }
 
 QStringList RecordingSoundOutput::names() const

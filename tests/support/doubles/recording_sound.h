@@ -9,15 +9,25 @@
 
 namespace platform {
 
-// Each play is listed with the Ticks() reading at the play.
+// Each play is listed with the Ticks() reading at the play, and every change
+// of whether the output is needed with the tick of the change.
 class RecordingSoundOutput : public SoundOutput {
 public:
     struct Play {
         QString name;
         int64_t tick;
+        bool needed; // the output was needed at the play
+    };
+    struct Need {
+        bool needed;
+        int64_t tick;
+        bool operator==(const Need&) const = default;
     };
     void play(const Sound& sound) override;
+    void setNeeded(bool needed) override;
     std::vector<Play> played;
+    bool needed = false;
+    std::vector<Need> needChanges; // only changes, with the tick
     QStringList names() const;
 };
 

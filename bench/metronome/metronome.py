@@ -1,0 +1,277 @@
+#!/usr/bin/env python3
+"""Runs one real continuous test of 16 bars and measures its metronome.
+
+metronome.py VELVANE WRITE_DATAFILE RECORDER WORK
+Expects DISPLAY (an X server without a window manager) and XDG_RUNTIME_DIR
+(a PulseAudio server with the null sink ci_null) in the environment.
+"""
+import os
+import re
+import signal
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
+from recording import Recording, median  # noqa: E402
+
+TICKSPEED = 30        # ticks of 1/60 s per beat: 120 bpm
+BEATS = 4             # the initial 4/4
+BARS = 16
+EARLYCHANGE = 80      # the initial next-bar timing
+PRESTART_S = 2.0
+IDLE_S = float(os.environ.get("IDLE_SECONDS", "10"))
+RECORDER_ONLY_S = 5.0
+
+# Main window (client area) and options window positions of the controls.
+CLIENT_HEIGHT = 625
+START = (277 + 173 // 2, 308 + 76 // 2)
+OPTIONS = (68 + 141 // 2, 312 + 65 // 2)
+SIXTEEN_BARS = (703 + 23 // 2, 158 + 20 // 2)
+
+
+def now():
+    return time.monotonic()
+
+
+def load():
+    with open("/proc/loadavg") as f:
+        return " ".join(f.read().split()[:3])
+
+
+def xdotool(*args):
+    return subprocess.run(["xdotool", *args], capture_output=True, text=True).stdout
+
+
+def windows_of(pid):
+    """(id, width, height) of the process's visible windows."""
+    found = []
+    for wid in xdotool("search", "--onlyvisible", "--pid", str(pid)).split():
+        geometry = xdotool("getwindowgeometry", wid)
+        m = re.search(r"Geometry: (\d+)x(\d+)", geometry)
+        if m:
+            found.append((wid, int(m.group(1)), int(m.group(2))))
+    return found
+
+
+def wait_for(pred, timeout, step=0.01):
+    end = now() + timeout
+    while now() < end:
+        value = pred()
+        if value:
+            return value
+        time.sleep(step)
+    return None
+
+
+def click(wid, x, y):
+    xdotool("mousemove", "--window", wid, str(x), str(y), "click", "1")
+
+
+class Threads:
+    """CPU time (ns, from schedstat) and context switches of each thread.
+    The audio thread comes and goes with the stream, so a measurement
+    samples every quarter second and keeps each thread's last sample."""
+
+    def __init__(self, pid):
+        self.pid = pid
+
+    def sample(self):
+        out = {}
+        base = f"/proc/{self.pid}/task"
+        for tid in os.listdir(base):
+            try:
+                with open(f"{base}/{tid}/comm") as f:
+                    name = f.read().strip()
+                with open(f"{base}/{tid}/schedstat") as f:
+                    ns = int(f.read().split()[0])
+                switches = 0  # voluntary and involuntary: the wake-ups
+                with open(f"{base}/{tid}/status") as f:
+                    for line in f:
+                        if "ctxt_switches:" in line:
+                            switches += int(line.split()[1])
+            except OSError:
+                continue
+            out[int(tid)] = (name, ns, switches)
+        return now(), out
+
+
+def measure(samplers, seconds):
+    """First and last samples over `seconds`, every thread's last sample kept."""
+    first = [s.sample() for s in samplers]
+    last = [(t, dict(threads)) for t, threads in first]
+    end = now() + seconds
+    while now() < end:
+        time.sleep(min(0.25, max(0.0, end - now())))
+        for k, s in enumerate(samplers):
+            t, threads = s.sample()
+            merged = last[k][1]
+            merged.update(threads)
+            last[k] = (t, merged)
+    return first, last
+
+
+def cpu_between(labels, a, b):
+    """Per group of threads (main, audio, other, server): % of one core and
+    wake-ups a second between the samples a and b."""
+    result = {}
+    for label, (ta, sa), (tb, sb) in zip(labels, a, b):
+        wall = tb - ta
+        for tid, (name, ns, sw) in sb.items():
+            if label == "server":
+                group = "server"
+            elif tid == label:
+                group = "main"
+            elif name.startswith("SDLAudio"):
+                group = "audio"
+            else:
+                group = "other"
+            ns0, sw0 = (sa[tid][1], sa[tid][2]) if tid in sa else (0, 0)
+            cpu, wakes = result.get(group, (0.0, 0.0))
+            result[group] = (cpu + (ns - ns0) / 1e9 / wall * 100, wakes + (sw - sw0) / wall)
+    return result
+
+
+def cpu_text(cpu):
+    program = sum(cpu.get(g, (0, 0))[0] for g in ("main", "audio", "other"))
+    parts = [f"{g} {cpu[g][0]:.2f} % ({cpu[g][1]:.0f}/s)" for g in ("main", "audio", "other", "server") if g in cpu]
+    total = program + cpu.get("server", (0, 0))[0]
+    return f"program {program:.2f} % + server {cpu.get('server', (0, 0))[0]:.2f} % = {total:.2f} % of a core; " + \
+        ", ".join(parts)
+
+
+def expected_clicks():
+    # The count-in's first click, four a bar through the count-in and the
+    # bars, and the clicks of the last bar before the test ends there.
+    span = TICKSPEED * BEATS
+    margin = int(EARLYCHANGE / 60 * TICKSPEED)
+    tail = sum(1 for k in range(1, BEATS) if k * TICKSPEED <= span - margin)
+    return 1 + BEATS * BARS + tail
+
+
+def analyse(rec, expected):
+    onsets = [rec.monotonic_ns(i) / 1e6 for i in rec.onsets()]  # ms
+    ideal = TICKSPEED * 1000 / 60
+    lines = [rec.clock_drift_text()]
+    if len(onsets) < 2:
+        lines.append(f"clicks found {len(onsets)} of {expected}")
+        return lines
+    # Each onset's place on the beat grid, so a missing click leaves a gap.
+    beats = [round((t - onsets[0]) / ideal) for t in onsets]
+    missing = beats[-1] + 1 - len(set(beats))
+    lines.append(f"clicks found {len(onsets)} of {expected} (grid gaps {missing})")
+    iois = sorted(b - a for a, b in zip(onsets, onsets[1:]))
+    lines.append(f"inter-onset ms: min {iois[0]:.2f} / median {median(iois):.2f} / max {iois[-1]:.2f} "
+                 f"(ideal {ideal:.2f})")
+    # Least-squares line through (beat, onset): the grid the clicks keep.
+    n = len(onsets)
+    mb = sum(beats) / n
+    mt = sum(onsets) / n
+    sbb = sum((b - mb) ** 2 for b in beats)
+    slope = sum((b - mb) * (t - mt) for b, t in zip(beats, onsets)) / sbb
+    dev = [t - (mt + slope * (b - mb)) for b, t in zip(beats, onsets)]
+    sd = (sum(d * d for d in dev) / (n - 1)) ** 0.5
+    span = beats[-1] - beats[0]
+    drift = (slope - ideal) * span
+    # The fitted slope's standard error: the drift cannot be told apart from
+    # zero more finely than this.
+    drift_se = sd / sbb ** 0.5 * span
+    lines.append(f"deviation from the fitted grid ms: SD {sd:.2f} / max {max(abs(d) for d in dev):.2f}; "
+                 f"fitted beat {slope:.3f} ms; drift {drift:+.2f} ms (standard error {drift_se:.2f}) "
+                 f"over {span} beats")
+    return lines
+
+
+def main():
+    velvane, write_datafile, recorder, work = sys.argv[1:5]
+    data_home = os.path.join(work, "data")
+    os.makedirs(os.path.join(data_home, "Velvane"))
+    subprocess.run([write_datafile, os.path.join(data_home, "Velvane"), f"tickspeed={TICKSPEED}",
+                    "listenplay=0"], check=True, stdout=subprocess.DEVNULL)
+    env = dict(os.environ, XDG_DATA_HOME=data_home, SDL_AUDIODRIVER="pulseaudio", SDL_NO_SIGNAL_HANDLERS="1")
+    with open(os.path.join(os.environ["XDG_RUNTIME_DIR"], "pulse", "pid")) as f:
+        server_pid = int(f.read())
+
+    t0 = now()
+    program = subprocess.Popen([velvane], env=env, stdout=subprocess.DEVNULL,
+                               stderr=open(os.path.join(work, "velvane.err"), "w"))
+    try:
+        main_window = wait_for(lambda: next((w for w in windows_of(program.pid) if w[1] >= 900), None), 30)
+        if not main_window:
+            print("the main window did not appear")
+            return 1
+        print(f"start-up to window mapped {now() - t0:.3f} s (load {load()})")
+        wid, _, height = main_window
+        menu = height - CLIENT_HEIGHT
+
+        samplers = [Threads(program.pid), Threads(server_pid)]
+        labels = [program.pid, "server"]
+
+        time.sleep(2)
+        a, b = measure(samplers, IDLE_S)
+        print(f"idle ({IDLE_S:.0f} s, load {load()}): {cpu_text(cpu_between(labels, a, b))}")
+
+        # 16 bars in the options window, which Escape closes again.
+        click(wid, OPTIONS[0], OPTIONS[1] + menu)
+        options = wait_for(lambda: xdotool("search", "--onlyvisible", "--name", "^Options$").split(), 10)
+        if not options:
+            print("the options window did not open")
+            return 1
+        click(options[0], *SIXTEEN_BARS)
+        time.sleep(0.3)
+        # Through the focus, not sent to the window: a key sent to a window
+        # that closes on the press loses its release, and the server then
+        # repeats the key for ever.
+        xdotool("windowfocus", "--sync", options[0])
+        xdotool("key", "Escape")
+        if wait_for(lambda: not xdotool("search", "--onlyvisible", "--name", "^Options$").split(), 10) is None:
+            print("the options window did not close")
+            return 1
+        time.sleep(1)
+
+        beat_s = TICKSPEED / 60
+        test_s = PRESTART_S + (BARS + 1) * BEATS * beat_s + BEATS * beat_s
+        raw = os.path.join(work, "rec.raw")
+        rec_proc = subprocess.Popen([recorder, raw, str(int(test_s + 3)), "ci_null.monitor"],
+                                    stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        if "ready" not in rec_proc.stdout.readline():
+            print("the recorder did not start")
+            return 1
+        # The recorder costs the server too; its share is measured alone.
+        time.sleep(0.5)
+        a, b = measure(samplers, RECORDER_ONLY_S)
+        recorder_only = cpu_between(labels, a, b)
+        print(f"recording only ({RECORDER_ONLY_S:.0f} s, load {load()}): {cpu_text(recorder_only)}")
+        load_start = load()
+        click(wid, START[0], START[1] + menu)
+        a, b = measure(samplers, test_s)
+        during = cpu_between(labels, a, b)
+        print(f"during the test ({test_s:.0f} s from START, load {load_start} -> {load()}): {cpu_text(during)}")
+        program_cpu = sum(during.get(g, (0, 0))[0] for g in ("main", "audio", "other"))
+        server = during["server"][0] - recorder_only["server"][0]
+        print(f"during the test without the recorder's share: program {program_cpu:.2f} % + server {server:.2f} % "
+              f"= {program_cpu + server:.2f} % of a core")
+        rec_proc.wait()
+
+        time.sleep(1)  # the last click ends and the stream comes to rest
+        a, b = measure(samplers, IDLE_S)
+        print(f"idle after the test ({IDLE_S:.0f} s, load {load()}): {cpu_text(cpu_between(labels, a, b))}")
+
+        with open(f"/proc/{program.pid}/status") as f:
+            mem = {k: v.strip() for k, v in (line.split(":", 1) for line in f) if k in ("VmRSS", "VmHWM")}
+        print(f"memory: VmRSS {mem['VmRSS']}, VmHWM {mem['VmHWM']} (load {load()})")
+
+        for line in analyse(Recording(raw), expected_clicks()):
+            print(line)
+        return 0
+    finally:
+        program.send_signal(signal.SIGTERM)
+        try:
+            program.wait(5)
+        except subprocess.TimeoutExpired:
+            program.kill()
+            program.wait()
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,41 @@
+#include "platform/output_rest.h"
+
+namespace platform {
+
+void OutputRest::run()
+{
+    silentChecks_ = 0;
+    if (paused_) {
+        stream_.setPaused(false);
+        paused_ = false;
+    }
+}
+
+void OutputRest::setNeeded(bool needed)
+{
+    needed_ = needed;
+    if (needed)
+        run(); // and the wait for silence starts afresh when it ends
+}
+
+void OutputRest::played()
+{
+    run();
+}
+
+void OutputRest::check()
+{
+    if (!checksDue())
+        return;
+    if (stream_.sounding()) {
+        silentChecks_ = 0;
+        return;
+    }
+    if (++silentChecks_ < 2)
+        return;
+    stream_.setPaused(true);
+    paused_ = true;
+    silentChecks_ = 0;
+}
+
+} // namespace platform
