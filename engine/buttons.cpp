@@ -17,11 +17,12 @@ void Window1::BevelButton1_Action()
 {
     platform::Ref<platform::Picture> face = BevelButton1->Icon();
     if (face == res::go() || face == res::repeat()) {
-        // A test and a replay share the run state: START ends a replay.
-        if (replaytimer->Enabled())
-            stopreplay();
         BevelButton1->setIcon(res::stop());
         prestarttimer->setEnabled(true);
+        // A test and a replay share the run state: START ends a replay (the
+        // tempo slider stays with the test about to run).
+        if (replaytimer->Enabled())
+            stopreplay();
         BevelButton3->setEnabled(false);
         BevelButton3->setIcon(res::resultslight());
         BevelButton2->setEnabled(false);

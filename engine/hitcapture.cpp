@@ -100,8 +100,8 @@ void Window1::midihits()
 
 Window1::HitGate Window1::hitgate(bool countInGate, int64_t& hitTime)
 {
-    // The checks have no side effects, so their order decides nothing; the
-    // clock is read only once they have passed.
+    // The checks that need no time come first; the clock is read only once
+    // they have passed.
     if (notesplayedsofar >= notessofar)
         return HitGate::refused;
     if (listenplay && !allowplay)

@@ -21,14 +21,14 @@ void Window1::Canvas1_Paint(platform::Graphics& g)
         const size_t n = std::min(bargroups.size(), barleft.size());
         const double origin = n > 0 ? static_cast<double>(barleft[0]) : 0;
         // Left edge and width of picture k, drawn narrower by `narrow`.
-        auto place = [&](size_t k, double narrow) {
+        auto scaled = [&](size_t k, double narrow) {
             const double left = origin + (static_cast<double>(barleft[k]) - origin) * narrow;
             return std::pair{left, notes[bargroups[k]]->Width() * 0.25 * narrow};
         };
         auto rightEdge = [&](double narrow) {
             double right = 0;
             for (size_t k = 0; k < n; ++k) {
-                auto [left, width] = place(k, narrow);
+                auto [left, width] = scaled(k, narrow);
                 right = std::max(right, left + width);
             }
             return right;
@@ -48,7 +48,7 @@ void Window1::Canvas1_Paint(platform::Graphics& g)
         }
         for (size_t k = 0; k < n; ++k) {
             platform::Ref<platform::Picture> p = notes[bargroups[k]];
-            auto [left, width] = place(k, narrow);
+            auto [left, width] = scaled(k, narrow);
             g.DrawPicture(p, left, 100, width, p->Height() * 0.25, 0, 0, p->Width(), p->Height());
         }
     } else {

@@ -325,6 +325,14 @@ void setWhiteBackground(QWidget* widget)
     widget->setPalette(pal);
 }
 
+void bringToFront(QWidget* window)
+{
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 // --- Labels ----------------------------------------------------------------
 
 void setTextColor(QLabel* label, uint32_t colour)

@@ -158,6 +158,10 @@ protected:
 // Fills the widget's background with opaque white.
 void setWhiteBackground(QWidget* widget);
 
+// Shows a window in front of the others, also when it was minimised (show()
+// and raise() alone leave a minimised window minimised).
+void bringToFront(QWidget* window);
+
 // Label helpers: colour as 0xRRGGBB.
 void setTextColor(QLabel* label, uint32_t colour);
 uint32_t textColor(const QLabel* label);

@@ -16,7 +16,8 @@ bool dataFileExists(const QString& bareName);
 // The lines of the file without their ends of line; lines end at "\n",
 // "\r\n" or a lone "\r". At most the first maxLines lines (all when
 // negative) from at most the first maxBytes bytes are read, so a huge or
-// endless file costs no more than a small one. Only a regular file (or a link
+// endless file costs no more than a small one (64 KiB is far more than the
+// data file's 13 scrambled lines take). Only a regular file (or a link
 // to one) is read: a folder, a named pipe, a device or a socket of that name,
 // like a file that cannot be opened, throws IOException naming the file and
 // the reason.

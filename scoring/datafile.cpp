@@ -19,9 +19,6 @@ using platform::TruncToInt64;
 using platform::Val;
 
 constexpr int lineCount = 13;
-// Far more than 13 scrambled lines take, far less than a file that could
-// slow the start or fill memory.
-constexpr qint64 readLimit = 64 * 1024;
 constexpr int midiBuffer = 100;
 
 const QString percentPattern = QStringLiteral("#.##");
@@ -70,7 +67,7 @@ void loaddata(bool& listenplay)
     platform::removeRewriteLeftovers(datafilename);
     if (!platform::dataFileExists(datafilename))
         return;
-    const QStringList lines = platform::readDataFileLines(datafilename, lineCount, readLimit);
+    const QStringList lines = platform::readDataFileLines(datafilename, lineCount);
     auto line = [&](int number) {
         return number <= lines.size() ? decpw(lines[number - 1]) : QString();
     };

@@ -73,10 +73,7 @@ void resultswin::setWidth(int w) { setFixedSize(clampSide(w), height()); }
 void resultswin::showCurrentTest()
 {
     Canvas1->Refresh();
-    setWindowState(windowState() & ~Qt::WindowMinimized);
-    show();
-    raise();
-    activateWindow();
+    platform::bringToFront(this);
 }
 
 void resultswin::refreshGraph()

@@ -67,11 +67,7 @@ helpwin* helpwin::existing() { return shared; }
 
 void helpwin::Show()
 {
-    // show() and raise() alone leave a minimised window minimised.
-    setWindowState(windowState() & ~Qt::WindowMinimized);
-    show();
-    raise();
-    activateWindow();
+    platform::bringToFront(this);
 }
 
 void helpwin::resizeEvent(QResizeEvent* event)
