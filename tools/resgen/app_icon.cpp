@@ -29,7 +29,7 @@ QImage appIcon(const MusicFont& font, int size)
     // Two beamed quavers on their staff line, engraved as in the tests.
     const Rhythm* pair = findRhythm(QStringLiteral("quav"));
     if (!pair)
-        return image;
+        return {};
     Ink figure = engraveRhythm(font, *pair, compactBeatWidth(font, *pair));
     const QRectF notes = figure.bounds();
     Engraver(font, figure).staffLine(notes.left() - 0.9, notes.right() + 0.9);
@@ -51,7 +51,8 @@ bool writeAppIcons(const MusicFont& font, const QString& root, const QString& na
     for (int size : sizes) {
         const QString folder = QStringLiteral("%1/hicolor/%2x%2/apps").arg(root).arg(size);
         QSaveFile file(folder + "/" + name + ".png");
-        if (!QDir().mkpath(folder) || !file.open(QIODevice::WriteOnly) || !appIcon(font, size).save(&file, "PNG")
+        const QImage icon = appIcon(font, size);
+        if (icon.isNull() || !QDir().mkpath(folder) || !file.open(QIODevice::WriteOnly) || !icon.save(&file, "PNG")
             || !file.commit()) {
             qWarning("resgen: cannot write %s", qPrintable(file.fileName()));
             ok = false;

@@ -9,6 +9,7 @@
 
 namespace resgen {
 
+// Null when the group it shows is missing from the rhythm list.
 QImage appIcon(const MusicFont& font, int size);
 
 // Writes ROOT/hicolor/NxN/apps/NAME.png for each size; false (with a
