@@ -13,6 +13,7 @@ packages=(
   locales-all
   xvfb xauth xdotool imagemagick x11-utils python3
   pulseaudio pulseaudio-utils
+  desktop-file-utils appstream
 )
 
 missing=()

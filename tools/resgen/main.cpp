@@ -3,6 +3,9 @@
 //   resgen --font bravura.otf OUTDIR       every resource and velvane.qrc
 //   resgen --sheet OUT.png RESDIR          contact sheet of the pictures
 //   resgen --mock OUT.png RESDIR [ZOOM]    the notation canvas with a few bars
+//   resgen --icons FONT.otf OUTDIR NAME SIZE...
+//                                          the desktop icon, OUTDIR/hicolor/NxN/apps/NAME.png
+#include "app_icon.h"
 #include "catalogue.h"
 #include "music_font.h"
 #include "sheet.h"
@@ -10,6 +13,7 @@
 #include <QStringList>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -17,7 +21,8 @@ int usage()
 {
     std::fputs("usage: resgen --font FONT.otf OUTDIR\n"
                "       resgen --sheet OUT.png RESDIR\n"
-               "       resgen --mock OUT.png RESDIR [ZOOM]\n",
+               "       resgen --mock OUT.png RESDIR [ZOOM]\n"
+               "       resgen --icons FONT.otf OUTDIR NAME SIZE...\n",
                stderr);
     return 2;
 }
@@ -39,6 +44,21 @@ int main(int argc, char** argv)
             return 1;
         }
         return resgen::writeResources(font, args[2]) ? 0 : 1;
+    }
+    if (args.size() >= 5 && args[0] == "--icons") {
+        std::vector<int> sizes;
+        for (const QString& arg : args.mid(4)) {
+            const int size = arg.toInt();
+            if (size < 16 || size > 1024)
+                return usage();
+            sizes.push_back(size);
+        }
+        resgen::MusicFont font;
+        if (!font.load(args[1])) {
+            std::fprintf(stderr, "resgen: %s is no usable SMuFL font\n", qPrintable(args[1]));
+            return 1;
+        }
+        return resgen::writeAppIcons(font, args[2], args[3], sizes) ? 0 : 1;
     }
     if (args.size() == 3 && args[0] == "--sheet")
         return resgen::writeContactSheet(args[2], args[1]) ? 0 : 1;
