@@ -32,6 +32,18 @@ protected:
         return w;
     }
 
+    // One hit now, as a MIDI Note On read by the test clock or as a key.
+    void hitOnce(Window1& w, bool viaMidi)
+    {
+        if (viaMidi) {
+            midiinput = true;
+            midi.noteOn(0);
+            w.midihits();
+        } else {
+            EXPECT_TRUE(w.TextField1_KeyDown(" "));
+        }
+    }
+
     bool key(Qt::Key k, const QString& text, bool autoRepeat = false)
     {
         QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier, text, autoRepeat);
@@ -248,13 +260,7 @@ TEST_F(HitCaptureTest, StripPositionOfAHitOnANoteThatStartsABar)
             countin = false;
             startruntime = T + c.barLine;
             clock.now = T + c.tick;
-            if (viaMidi) {
-                midiinput = true;
-                midi.noteOn(0);
-                w.midihits();
-            } else {
-                EXPECT_TRUE(w.TextField1_KeyDown(" "));
-            }
+            hitOnce(w, viaMidi);
             EXPECT_EQ(w.notelist->Cell(0, 1), platform::Str(c.tick - 240));
             EXPECT_EQ(w.place[0], c.position);
             window.reset();
@@ -354,13 +360,7 @@ TEST_F(HitCaptureTest, AHitPastTheLastRowWritesNothing)
             w.notecount = 2;
             clock.now = T + 250;
             sound.played.clear();
-            if (viaMidi) {
-                midiinput = true;
-                midi.noteOn(0);
-                w.midihits();
-            } else {
-                EXPECT_TRUE(w.TextField1_KeyDown(" "));
-            }
+            hitOnce(w, viaMidi);
             EXPECT_EQ(sound.played.size(), 1u) << "the hit sounds";
             EXPECT_EQ(w.notesplayedsofar, 2);
             EXPECT_EQ(allnotes, c.row + 1);

@@ -68,14 +68,6 @@ const Dot dots[] = {{"bbdot", res::bbdot}, {"gdot", res::gdot}, {"bldot", res::b
 
 class ResultsWindowTest : public AppTest {
 protected:
-    void TearDown() override
-    {
-        for (QWidget* top : QApplication::topLevelWidgets())
-            if (auto* r = qobject_cast<resultswin*>(top))
-                delete r;
-        AppTest::TearDown();
-    }
-
     // The main window with a finished test's tempo and these note rows.
     Window1& withNotes(const std::vector<Row>& rows, int64_t tempo = 60, int64_t beats = 4)
     {

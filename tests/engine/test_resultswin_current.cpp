@@ -37,13 +37,6 @@ protected:
         tickspeed = 60;
     }
 
-    void TearDown() override
-    {
-        for (QWidget* top : QApplication::topLevelWidgets())
-            if (auto* r = qobject_cast<resultswin*>(top))
-                delete r;
-        AppTest::TearDown();
-    }
 
     // A whole test, pass by pass; each note row is hit `offset` ticks after it
     // is due, or not at all when `offset` is empty.

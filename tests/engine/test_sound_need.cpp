@@ -22,14 +22,6 @@ namespace {
 
 class SoundNeedTest : public AppTest {
 protected:
-    void TearDown() override
-    {
-        for (QWidget* top : QApplication::topLevelWidgets())
-            if (auto* r = qobject_cast<resultswin*>(top))
-                delete r;
-        AppTest::TearDown();
-    }
-
     // Test-clock passes, one per tick, until the test ends by itself.
     void runTest(int64_t limit = 4000)
     {

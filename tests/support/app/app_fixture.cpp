@@ -1,7 +1,9 @@
 #include "support/app/app_fixture.h"
+#include "scoring/resultswin.h"
 #include "platform/textfile.h"
 #include "shell/module1.h"
 #include "shell/velvane.h"
+#include <QApplication>
 
 void AppTest::SetUp()
 {
@@ -18,6 +20,10 @@ void AppTest::SetUp()
 
 void AppTest::TearDown()
 {
+    // A results window a test opened goes with the main window it shows.
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (auto* r = qobject_cast<resultswin*>(top))
+            delete r;
     window.reset();
     Module1::initialise();
     platform::setTickSource(nullptr);
