@@ -96,6 +96,12 @@ TEST_F(CanvasTest, HitStripRulerTicksAndDots)
             EXPECT_TRUE(isDark(strip.pixel(100 + 120 * k, 15)));
         }
         EXPECT_FALSE(isDark(strip.pixel(160, 5))) << "no tick between beats";
+        for (int x = 101; x < end; x += 7) { // the ruler is level all along
+            if ((x - 100) % 120 == 0)
+                continue;
+            EXPECT_TRUE(isDark(strip.pixel(x, 10))) << x;
+            EXPECT_FALSE(isDark(strip.pixel(x, 11))) << x;
+        }
     }
 
     w.beatsinbar = 4;
@@ -130,4 +136,25 @@ TEST_F(CanvasTest, StartRepaintsTheHitStripForTheTestAboutToRun)
     EXPECT_TRUE(isDark(now.pixel(340, 10)));
     EXPECT_FALSE(isDark(now.pixel(460, 10))) << "two beats, not four";
     w.BevelButton1_Action(); // STOP
+}
+
+// When a test stops or ends, the notation canvas must give up the bar it shows
+// for the cover: nothing else on the window repaints it.
+TEST_F(CanvasTest, StopAndTheEndOfATestRedrawTheNotationCanvas)
+{
+    for (const bool held : {false, true}) {
+        SCOPED_TRACE(held ? "held" : "idle");
+        Window1& w = openWindow();
+        w.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+        w.BevelButton1_Action(); // START
+        QCoreApplication::processEvents();
+        PaintRecorder canvas(w.Canvas1);
+        w.restoreidlecontrols(held);
+        QCoreApplication::processEvents();
+        const QRect whole(QPoint(0, 0), w.Canvas1->size());
+        EXPECT_EQ(canvas.painted.intersected(whole), QRegion(whole));
+        window.reset();
+        Module1::initialise();
+    }
 }

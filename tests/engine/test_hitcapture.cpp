@@ -208,6 +208,27 @@ TEST_F(HitCaptureTest, MidiLoopEndsOnALibraryErrorAndReopensTheLastDevice)
     EXPECT_EQ(s->DeviceID(), 1) << "reopened on the device it had, not on device 0";
 }
 
+// The last input device failed to open at the start, so the stream never had
+// a device: MIDI hit capture opens it on device 0 and reads its hits.
+TEST_F(HitCaptureTest, AStreamThatNeverOpenedIsOpenedOnDeviceZero)
+{
+    midi.devices.push_back({});
+    midi.devices.push_back({});
+    midi.devices[1].opens = false;
+    Window1& w = running();
+    ASSERT_TRUE(midiinputpos);
+    ASSERT_LT(s->DeviceID(), 0);
+    midiinput = true;
+    w.listenplay = false;
+    countin = false;
+    clock.now = T + 240 + 5;
+    w.midihits(); // opens the stream; the hit comes with the next pass
+    EXPECT_EQ(s->DeviceID(), 0);
+    midi.noteOn(0);
+    w.midihits();
+    EXPECT_EQ(w.notelist->Cell(0, 1), "5");
+}
+
 TEST_F(HitCaptureTest, TabIsAHitAndKeepsTheFocusOnTheKeyField)
 {
     Window1& w = running();

@@ -1,10 +1,13 @@
 // STOP during the wait or a running test: the face and the new-test button by
 // repeat state, the controls given back, the correction of the note table, and
-// a clean next start.
+// a clean next start; the help button.
 #include "platform/numbers.h"
+#include "settings/helpwin.h"
 #include "shell/module1.h"
 #include "shell/resource_accessors.h"
 #include "support/app/app_fixture.h"
+#include <QApplication>
+#include <QTest>
 #include <functional>
 
 using namespace Module1;
@@ -147,4 +150,44 @@ TEST_F(StartStopTest, NoNextBarRequestDuringTheCountInAfterAStopMidBar)
     EXPECT_EQ(w.pagenumber, 0);
     passes(T + 243 + 161, T + 243 + 161);
     EXPECT_EQ(w.pagenumber, 1) << "requested 161 ticks after the bar line";
+}
+
+// START is pressed with the mouse or the keyboard, so the start button may hold
+// the focus; at the test start the key field takes it, and the first key is a
+// hit at the first pitch, whatever pitch the last test ended on.
+TEST_F(StartStopTest, TheFirstKeyOfATestReachesHitCaptureAtTheFirstPitch)
+{
+    Window1& w = openWindow();
+    w.listenplay = false;
+    w.show();
+    QApplication::setActiveWindow(&w);
+    w.BevelButton1->setFocus();
+    ASSERT_TRUE(w.BevelButton1->hasFocus());
+    w.nextnote = 4; // as the last test's hits left it
+    lastnoteplayed = 3;
+
+    const int64_t T = startTest();
+    EXPECT_TRUE(w.TextField1->hasFocus());
+    passes(T, T + 240); // the count-in
+    sound.played.clear();
+    QWidget* target = QApplication::focusWidget();
+    ASSERT_NE(target, nullptr);
+    QTest::keyClick(target, Qt::Key_Space);
+    EXPECT_EQ(w.BevelButton1->Icon(), res::stop()) << "the key must not press STOP";
+    EXPECT_EQ(w.notelist->Cell(0, 1), "0");
+    EXPECT_EQ(w.notelist->Cell(0, 3), "0");
+    EXPECT_EQ(takePlayed().value(0), QStringLiteral("c.wav"));
+}
+
+TEST_F(StartStopTest, HelpButtonShowsTheHelpWindowWithoutBlocking)
+{
+    Window1& w = openWindow();
+    w.show();
+    ASSERT_EQ(helpwin::existing(), nullptr);
+    w.BevelButton4->click();
+    helpwin* help = helpwin::existing();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_FALSE(help->isModal());
+    help->close();
 }

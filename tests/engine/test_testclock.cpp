@@ -370,6 +370,20 @@ TEST_F(TestClockTest, HitStripIsClearedOnlyByAPassInItsWindow)
     }
 }
 
+// A bar can hold more hits than the strip has places; the clearing must empty
+// every place, the last too, or a dot of the last bar would stay on the strip.
+TEST_F(TestClockTest, HitStripClearingEmptiesEveryPlace)
+{
+    Window1& w = openWindow();
+    w.listenplay = false;
+    const int64_t T = startTest();
+    w.place.fill(7);
+    clock.now = T + 231;
+    w.Timer1_Action();
+    for (int64_t i = 0; i < w.place.size(); ++i)
+        EXPECT_EQ(w.place[i], -1) << "place " << i;
+}
+
 TEST_F(TestClockTest, AnErrorInAPassIsReportedAsTimer1AndTheClockGoesOn)
 {
     Window1& w = openWindow();
