@@ -477,6 +477,7 @@ TEST_F(OptionsTest, SliderAndLabelFollowEarlychange)
     // Outside 10 to 100 (only a data file can give that) the slider stands at
     // the nearer end and the label tells the real value.
     for (const Case& c : {Case{80, 20, "80"}, Case{100, 0, "100"}, Case{10, 90, "10"}, Case{63, 37, "63"},
+                          Case{99, 1, "99"}, Case{11, 89, "11"},
                           Case{5, 90, "5"}, Case{-40, 90, "-40"}, Case{150, 0, "150"},
                           Case{INT64_MIN, 90, "-9223372036854775808"}, Case{INT64_MAX, 0, "9223372036854775807"}}) {
         Window1& w = freshWindow();
