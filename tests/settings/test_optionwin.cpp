@@ -558,6 +558,26 @@ TEST_F(OptionsTest, EachLevelControlSetsItsPair)
     EXPECT_EQ(level, 30);
 }
 
+// A picture moves the selection from whichever radio button held it, the
+// one just clicked included.
+TEST_F(OptionsTest, EachLevelPictureSelectsItsRadioButton)
+{
+    optionwin& o = openOptions();
+    const std::vector<std::pair<QRadioButton*, platform::BevelButton*>> pairs = {
+        {o.RadioButton1, o.BevelButton1}, {o.RadioButton21, o.BevelButton9}, {o.RadioButton2, o.BevelButton2},
+        {o.RadioButton3, o.BevelButton3}, {o.RadioButton4, o.BevelButton4}, {o.RadioButton5, o.BevelButton5},
+        {o.RadioButton6, o.BevelButton6}, {o.RadioButton7, o.BevelButton7}, {o.RadioButton8, o.BevelButton8},
+    };
+    for (size_t i = 0; i < pairs.size(); ++i) {
+        QRadioButton* before = pairs[(i + 1) % pairs.size()].first;
+        click(before);
+        ASSERT_TRUE(before->isChecked());
+        click(pairs[i].second);
+        EXPECT_EQ(selected(o.GroupBox1), Names{str(pairs[i].first->objectName())})
+            << pairs[i].second->objectName().toStdString() << " after " << before->objectName().toStdString();
+    }
+}
+
 TEST_F(OptionsTest, LevelRadioActionActsOnlyWhenSelected)
 {
     optionwin& o = openOptions();
