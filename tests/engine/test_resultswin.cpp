@@ -151,6 +151,23 @@ TEST_F(ResultsWindowTest, ResultsButtonOpensOneWindowAndResizesIt)
     EXPECT_EQ(first->Canvas1->geometry(), QRect(0, 45, 1250, 686));
 }
 
+// Where the graph draws nothing and beside the replay button, the window's own
+// white shows; a new window stands centred over the main window.
+TEST_F(ResultsWindowTest, OpensWhiteAndCentredOverTheMainWindow)
+{
+    Window1& w = openWindow();
+    w.move(130, 90);
+    resultswin* r = resultswin::instance();
+    ASSERT_EQ(r->size(), QSize(652, 478)) << "as created, before the results button resizes it";
+    // QRect::center rounds each side down, so the two may differ by a pixel.
+    EXPECT_LE((r->frameGeometry().center() - w.frameGeometry().center()).manhattanLength(), 2)
+        << r->frameGeometry().x() << ", " << r->frameGeometry().y();
+
+    const QImage image = r->grab().toImage();
+    for (QPoint p : {QPoint(300, 20), QPoint(640, 5), QPoint(2, 40)})
+        EXPECT_TRUE(isWhite(image.pixel(p))) << "at " << p.x() << ", " << p.y();
+}
+
 TEST_F(ResultsWindowTest, ReplayButtonStartsAndStopsTheReplay)
 {
     Window1& w = withNotes({{"0", "0", "0", "2"}, {"60", "62", "62", "4"}});

@@ -182,3 +182,21 @@ TEST_F(BarGeneratorTest, NothingHappensWhileNoTestRuns)
     w.generatebar();
     EXPECT_EQ(w.notelist->ListCount(), 0);
 }
+
+// Hits are accepted only while fewer have been taken than rows generated, so
+// the running count must follow the note table bar after bar.
+TEST_F(BarGeneratorTest, NotesSoFarCountsEveryRowGeneratedInTheTest)
+{
+    Window1& w = running();
+    w.bars = 3;
+    groups->groups = {2, 4, 1, 3, 3, 3, 3, 2, 4};
+    int64_t rowsBefore = 0;
+    for (int64_t bar = 0; bar < 3; ++bar) {
+        SCOPED_TRACE(bar);
+        w.generatebar();
+        countin = false;
+        EXPECT_GT(w.notelist->ListCount(), rowsBefore);
+        EXPECT_EQ(w.notessofar, w.notelist->ListCount());
+        rowsBefore = w.notelist->ListCount();
+    }
+}

@@ -59,6 +59,11 @@ TEST_F(Scramble, FrozenLinesKeepTheirMeaning)
         {3, "lp", "E162605E5F6F"},
         {8, "1e+20", "F2586761644D615D63215E193225"},
         {6, "norep", "595E6E516A5E585A6A665B60"},
+        // Runs through the entries set one by one into those that are all alike.
+        {0, "The quick brown fox jumps over the lazy dog",
+         "3A49576317626F5C6258185F645B726216566866205F6F606E6220667256661F61605719655A7372195D6860"},
+        // The widest difference a pair holds: 255 above entry 1.
+        {0, QString(QChar(char16_t(11 + 255))), "3AFF"},
     };
     for (const auto& c : cases) {
         fillers.push(c.filler);

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QPaintEvent>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextCursor>
 #include <QTextEdit>
@@ -128,5 +129,24 @@ TEST(HelpWindow, SelectionAndFocusRingShowOnlyWithTheFocus)
     EXPECT_EQ(highlightPixels(area->viewport()->grab().toImage(), highlight), 0) << "selection hidden";
     EXPECT_EQ(help->grab().toImage().pixelColor(leftOfArea), white) << "no ring";
     EXPECT_TRUE(area->textCursor().hasSelection()) << "hidden, not dropped";
+    closeHelp();
+}
+
+// The text area has no border: its outermost pixels show the white of its
+// background, left of the scroll bar.
+TEST(HelpWindow, TextAreaHasNoBorder)
+{
+    helpwin* help = helpwin::instance();
+    help->TextArea1->clearFocus();
+    QCoreApplication::processEvents();
+    const QImage image = help->TextArea1->grab().toImage();
+    const QColor white(255, 255, 255);
+    const int right = image.width() - 1 - help->TextArea1->verticalScrollBar()->width();
+    for (int y = 0; y < image.height(); y += 5)
+        ASSERT_EQ(image.pixelColor(0, y), white) << "left edge at " << y;
+    for (int x = 0; x < right; x += 5) {
+        ASSERT_EQ(image.pixelColor(x, 0), white) << "top edge at " << x;
+        ASSERT_EQ(image.pixelColor(x, image.height() - 1), white) << "bottom edge at " << x;
+    }
     closeHelp();
 }

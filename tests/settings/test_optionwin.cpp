@@ -477,6 +477,7 @@ TEST_F(OptionsTest, SliderAndLabelFollowEarlychange)
     // Outside 10 to 100 (only a data file can give that) the slider stands at
     // the nearer end and the label tells the real value.
     for (const Case& c : {Case{80, 20, "80"}, Case{100, 0, "100"}, Case{10, 90, "10"}, Case{63, 37, "63"},
+                          Case{99, 1, "99"}, Case{11, 89, "11"},
                           Case{5, 90, "5"}, Case{-40, 90, "-40"}, Case{150, 0, "150"},
                           Case{INT64_MIN, 90, "-9223372036854775808"}, Case{INT64_MAX, 0, "9223372036854775807"}}) {
         Window1& w = freshWindow();
@@ -555,6 +556,26 @@ TEST_F(OptionsTest, EachLevelControlSetsItsPair)
     click(o.BevelButton8);
     EXPECT_EQ(stlevel, 0);
     EXPECT_EQ(level, 30);
+}
+
+// A picture moves the selection from whichever radio button held it, the
+// one just clicked included.
+TEST_F(OptionsTest, EachLevelPictureSelectsItsRadioButton)
+{
+    optionwin& o = openOptions();
+    const std::vector<std::pair<QRadioButton*, platform::BevelButton*>> pairs = {
+        {o.RadioButton1, o.BevelButton1}, {o.RadioButton21, o.BevelButton9}, {o.RadioButton2, o.BevelButton2},
+        {o.RadioButton3, o.BevelButton3}, {o.RadioButton4, o.BevelButton4}, {o.RadioButton5, o.BevelButton5},
+        {o.RadioButton6, o.BevelButton6}, {o.RadioButton7, o.BevelButton7}, {o.RadioButton8, o.BevelButton8},
+    };
+    for (size_t i = 0; i < pairs.size(); ++i) {
+        QRadioButton* before = pairs[(i + 1) % pairs.size()].first;
+        click(before);
+        ASSERT_TRUE(before->isChecked());
+        click(pairs[i].second);
+        EXPECT_EQ(selected(o.GroupBox1), Names{str(pairs[i].first->objectName())})
+            << pairs[i].second->objectName().toStdString() << " after " << before->objectName().toStdString();
+    }
 }
 
 TEST_F(OptionsTest, LevelRadioActionActsOnlyWhenSelected)
