@@ -250,9 +250,13 @@ void recordFolder(const QString& path)
 TEST_F(TextFile, ARewritesTemporaryFileSurvivesAnotherCopyAndIsTakenOnceStale)
 {
     writeBytes("old\n");
-    platform::setRewriteHook(&recordFolder);
-    platform::rewriteDataFile(fileName, {"new"});
-    platform::setRewriteHook(nullptr);
+    {
+        struct Unhook {
+            ~Unhook() { platform::setRewriteHook(nullptr); }
+        } unhook;
+        platform::setRewriteHook(&recordFolder);
+        ASSERT_NO_THROW(platform::rewriteDataFile(fileName, {"new"}));
+    }
     EXPECT_EQ(readBytes(), QByteArray("new\n")) << "the other copy took the temporary file away";
 
     seenDuringRewrite.removeAll(fileName);
