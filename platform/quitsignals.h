@@ -1,6 +1,7 @@
 #pragma once
-// SIGTERM and SIGINT (kill, Ctrl+C in the terminal) end the program the way
-// File > Quit does. The signal handler only writes a byte into a pipe; a socket
+// SIGTERM, SIGINT and SIGHUP (kill, Ctrl+C in the terminal, the terminal
+// closed) end the program the way File > Quit does; a handler already running,
+// a save among them, runs to its end first. The signal handler only writes a byte into a pipe; a socket
 // notifier reads it on the GUI thread and runs the quit there, so no Qt or
 // program code ever runs inside the handler.
 #include <QObject>
@@ -12,7 +13,7 @@ namespace platform {
 
 class QuitSignals : public QObject {
 public:
-    // Catches SIGTERM and SIGINT until destroyed, except a signal the process
+    // Catches SIGTERM, SIGINT and SIGHUP until destroyed, except a signal the process
     // inherited as ignored (a job started in the background or under nohup
     // keeps ignoring it). onSignal runs on the GUI thread, once per batch of
     // signals that arrived since it last ran. Only one instance at a time.

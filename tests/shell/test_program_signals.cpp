@@ -1,5 +1,6 @@
-// The built program, started as a user would, ends on SIGTERM and on SIGINT
-// (kill, Ctrl+C) as File > Quit ends it: exit status 0 and nothing written.
+// The built program, started as a user would, ends on SIGTERM, SIGINT and
+// SIGHUP (kill, Ctrl+C, the terminal closed) as File > Quit ends it: exit
+// status 0 and nothing written.
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -57,6 +58,7 @@ void start(ProgramRun& run, const QString& home, int signal, const QProcessEnvir
     run.program.setChildProcessModifier([] {
         ::signal(SIGINT, SIG_DFL);
         ::signal(SIGTERM, SIG_DFL);
+        ::signal(SIGHUP, SIG_DFL);
     });
     run.program.start(QStringLiteral(VELVANE_PROGRAM), {});
     ASSERT_TRUE(run.program.waitForStarted(10000));
@@ -155,7 +157,8 @@ TEST(ProgramMidi, TheOpenStreamIsClosedAndPortMidiEndedBeforeMainReturns)
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, ProgramSignals,
-                         ::testing::Values(SignalCase{SIGTERM, "SIGTERM"}, SignalCase{SIGINT, "SIGINT"}),
+                         ::testing::Values(SignalCase{SIGTERM, "SIGTERM"}, SignalCase{SIGINT, "SIGINT"},
+                                           SignalCase{SIGHUP, "SIGHUP"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
