@@ -156,6 +156,34 @@ TEST(ProgramMidi, TheOpenStreamIsClosedAndPortMidiEndedBeforeMainReturns)
     EXPECT_GT(calls.lastIndexOf(QStringLiteral("close")), calls.lastIndexOf(QStringLiteral("open"))) << seen;
 }
 
+TEST(ProgramMidi, ALeakInTheStandInPortMidiIsReported)
+{
+#ifndef VELVANE_SANITIZED
+    GTEST_SKIP() << "only the sanitizer build looks for leaks";
+#else
+    // The leaks suppressed are those of the system's PortMidi; the stand-in
+    // carries the same library name, and a leak in it must still be seen.
+    ASSERT_TRUE(qEnvironmentVariable("LSAN_OPTIONS").contains(QLatin1String("suppressions=")))
+        << "run with the project's suppressions";
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    const QString scriptPath = home.path() + QStringLiteral("/midi.script");
+    QFile script(scriptPath);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write("device Stand-in-keys\nleak 777\n");
+    script.close();
+    QProcessEnvironment extra;
+    extra.insert(QStringLiteral("LD_LIBRARY_PATH"), QStringLiteral(VELVANE_STANDIN_PORTMIDI_DIR));
+    extra.insert(QStringLiteral("VELVANE_MIDI_SCRIPT"), scriptPath);
+    ProgramRun run;
+    ASSERT_NO_FATAL_FAILURE(start(run, home.path(), SIGTERM, extra));
+    ASSERT_TRUE(endWith(run, SIGTERM));
+    const std::string said = run.program.readAllStandardError().toStdString();
+    EXPECT_NE(run.program.exitCode(), 0) << said;
+    EXPECT_NE(said.find("Direct leak of 777 byte(s)"), std::string::npos) << said;
+#endif
+}
+
 INSTANTIATE_TEST_SUITE_P(Signals, ProgramSignals,
                          ::testing::Values(SignalCase{SIGTERM, "SIGTERM"}, SignalCase{SIGINT, "SIGINT"},
                                            SignalCase{SIGHUP, "SIGHUP"}),
