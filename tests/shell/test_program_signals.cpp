@@ -88,6 +88,19 @@ bool endWith(ProgramRun& run, int signal, qint64* ms = nullptr)
     return ended;
 }
 
+// Adds to `env` what makes the program use the stand-in PortMidi, playing
+// this script (written into `folder`).
+void useStandInMidi(QProcessEnvironment& env, const QString& folder, const char* scriptText)
+{
+    const QString scriptPath = folder + QStringLiteral("/midi.script");
+    QFile script(scriptPath);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write(scriptText);
+    script.close();
+    env.insert(QStringLiteral("LD_LIBRARY_PATH"), QStringLiteral(VELVANE_STANDIN_PORTMIDI_DIR));
+    env.insert(QStringLiteral("VELVANE_MIDI_SCRIPT"), scriptPath);
+}
+
 TEST_P(ProgramSignals, EndTheProgramLikeQuitWritingNothing)
 {
     const SignalCase c = GetParam();
@@ -126,14 +139,8 @@ TEST(ProgramMidi, TheOpenStreamIsClosedAndPortMidiEndedBeforeMainReturns)
     QTemporaryDir home;
     ASSERT_TRUE(home.isValid());
     const QString logPath = home.path() + QStringLiteral("/midi.log");
-    const QString scriptPath = home.path() + QStringLiteral("/midi.script");
-    QFile script(scriptPath);
-    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-    script.write("device Stand-in-keys\n");
-    script.close();
     QProcessEnvironment extra;
-    extra.insert(QStringLiteral("LD_LIBRARY_PATH"), QStringLiteral(VELVANE_STANDIN_PORTMIDI_DIR));
-    extra.insert(QStringLiteral("VELVANE_MIDI_SCRIPT"), scriptPath);
+    ASSERT_NO_FATAL_FAILURE(useStandInMidi(extra, home.path(), "device Stand-in-keys\n"));
     extra.insert(QStringLiteral("VELVANE_MIDI_LOG"), logPath);
     ProgramRun run;
     ASSERT_NO_FATAL_FAILURE(start(run, home.path(), SIGTERM, extra));
@@ -167,14 +174,8 @@ TEST(ProgramMidi, ALeakInTheStandInPortMidiIsReported)
         << "run with the project's suppressions";
     QTemporaryDir home;
     ASSERT_TRUE(home.isValid());
-    const QString scriptPath = home.path() + QStringLiteral("/midi.script");
-    QFile script(scriptPath);
-    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-    script.write("device Stand-in-keys\nleak 777\n");
-    script.close();
     QProcessEnvironment extra;
-    extra.insert(QStringLiteral("LD_LIBRARY_PATH"), QStringLiteral(VELVANE_STANDIN_PORTMIDI_DIR));
-    extra.insert(QStringLiteral("VELVANE_MIDI_SCRIPT"), scriptPath);
+    ASSERT_NO_FATAL_FAILURE(useStandInMidi(extra, home.path(), "device Stand-in-keys\nleak 777\n"));
     ProgramRun run;
     ASSERT_NO_FATAL_FAILURE(start(run, home.path(), SIGTERM, extra));
     ASSERT_TRUE(endWith(run, SIGTERM));
