@@ -19,11 +19,12 @@ void Window1::showresults()
     whoops->setText(texts.whoops);
     summary->setText(texts.summary);
     summary2->setText(texts.summary2);
+    // A results window left open shows the graph of the test just ended,
+    // whether or not the save below succeeds.
+    resultswin::refreshGraph();
     // An empty table moves no statistic and leaves the data file as it was.
     if (scoring::updatestatistics(tally))
         savedata();
-    // A results window left open shows the graph of the test just ended.
-    resultswin::refreshGraph();
 }
 
 void Window1::loaddata() { scoring::loaddata(listenplay); }

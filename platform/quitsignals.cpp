@@ -11,7 +11,7 @@ namespace platform {
 
 namespace {
 
-constexpr int quitSignals[] = {SIGTERM, SIGINT};
+constexpr int quitSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
 // The pipe's write end, read by the handler; -1 when no instance exists.
 volatile sig_atomic_t writeFd = -1;

@@ -1,8 +1,10 @@
 #pragma once
-// SIGTERM and SIGINT (kill, Ctrl+C in the terminal) end the program the way
-// File > Quit does. The signal handler only writes a byte into a pipe; a socket
-// notifier reads it on the GUI thread and runs the quit there, so no Qt or
-// program code ever runs inside the handler.
+// SIGTERM, SIGINT and SIGHUP (kill, Ctrl+C in the terminal, the terminal
+// closed) end the program the way File > Quit does. The signal handler only
+// writes a byte into a pipe; a socket notifier reads it on the GUI thread and
+// runs the quit there, so no Qt or program code ever runs inside the handler,
+// and a handler already running (a save at the end of a test among them) runs
+// to its end first.
 #include <QObject>
 #include <functional>
 
@@ -12,9 +14,9 @@ namespace platform {
 
 class QuitSignals : public QObject {
 public:
-    // Catches SIGTERM and SIGINT until destroyed, except a signal the process
-    // inherited as ignored (a job started in the background or under nohup
-    // keeps ignoring it). onSignal runs on the GUI thread, once per batch of
+    // Catches SIGTERM, SIGINT and SIGHUP until destroyed, except a signal the
+    // process inherited as ignored (a job started in the background or under
+    // nohup keeps ignoring it). onSignal runs on the GUI thread, once per batch of
     // signals that arrived since it last ran. Only one instance at a time.
     explicit QuitSignals(std::function<void()> onSignal, QObject* parent = nullptr);
     ~QuitSignals() override;

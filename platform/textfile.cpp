@@ -1,13 +1,16 @@
 #include "platform/textfile.h"
 #include "platform/errors.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 #include <cerrno>
 #include <cstring>
@@ -26,6 +29,11 @@ QString& folderOverride()
 }
 
 RewriteHook rewriteHook = nullptr;
+
+QString reason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
 
 } // namespace
 
@@ -77,11 +85,11 @@ QStringList readDataFileLines(const QString& bareName, qsizetype maxLines, qint6
     // can be swapped in between.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        throw IOException(QStringLiteral("cannot open %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+        throw IOException(QStringLiteral("cannot open %1: %2").arg(path, reason(errno)));
     struct stat info {};
     QString why;
     if (::fstat(fd, &info) != 0)
-        why = QString::fromLocal8Bit(std::strerror(errno));
+        why = reason(errno);
     else if (!S_ISREG(info.st_mode))
         why = notAFile(info.st_mode);
     if (!why.isEmpty()) {
@@ -116,19 +124,50 @@ QStringList readDataFileLines(const QString& bareName, qsizetype maxLines, qint6
     return lines;
 }
 
+namespace {
+
+// A rewrite's temporary file is NAME, this mark and six random letters or
+// digits: a name no one gives a backup of their own.
+const QString rewriteMark = QStringLiteral(".velvane-save-");
+
+// A temporary file this old is no save's that is still writing: a save takes
+// milliseconds. A younger one may be another copy's save in progress.
+constexpr qint64 staleAfterSeconds = 60;
+
+// Writes every byte to the file, or returns false with errno saying why.
+bool writeAll(int fd, const QByteArray& bytes)
+{
+    const char* next = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, next, static_cast<size_t>(left));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            if (written == 0)
+                errno = EIO;
+            return false;
+        }
+        next += written;
+        left -= written;
+    }
+    return true;
+}
+
+} // namespace
+
 void removeRewriteLeftovers(const QString& bareName)
 {
-    // The temporary file of the rewrite is NAME plus "." and six letters or
-    // digits; only regular files of that form are taken.
     const QDir folder(dataFolder());
-    const QFileInfoList found = folder.entryInfoList({bareName + QStringLiteral(".??????")},
+    const QFileInfoList found = folder.entryInfoList({bareName + rewriteMark + QStringLiteral("??????")},
                                                      QDir::Files | QDir::Hidden | QDir::NoSymLinks | QDir::CaseSensitive);
+    const QDateTime now = QDateTime::currentDateTimeUtc();
     for (const QFileInfo& leftover : found) {
-        const QString tail = leftover.fileName().mid(bareName.size() + 1);
+        const QString tail = leftover.fileName().mid(bareName.size() + rewriteMark.size());
         const bool random = std::all_of(tail.begin(), tail.end(), [](QChar c) {
             return c.unicode() < 128 && c.isLetterOrNumber();
         });
-        if (random)
+        if (random && leftover.lastModified().secsTo(now) >= staleAfterSeconds)
             QFile::remove(leftover.filePath());
     }
 }
@@ -136,30 +175,53 @@ void removeRewriteLeftovers(const QString& bareName)
 void rewriteDataFile(const QString& bareName, const QStringList& lines)
 {
     const QString folder = dataFolder();
-    if (!QDir().mkpath(folder))
-        throw IOException(QStringLiteral("cannot create the folder %1").arg(folder));
+    const QString path = dataFilePath(bareName);
+    std::error_code made;
+    std::filesystem::create_directories(QFile::encodeName(folder).toStdString(), made);
+    if (made)
+        throw IOException(QStringLiteral("cannot write %1: cannot create the folder %2: %3")
+                              .arg(path, folder, QString::fromLocal8Bit(made.message())));
 
     removeRewriteLeftovers(bareName);
-    const QString path = dataFilePath(bareName);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // The new content goes into a temporary file beside the old one, which is
+    // renamed over it only once every byte is known to be on the disk. Every
+    // step is checked, and the bytes go straight to the file, not through
+    // QFile's buffer: a buffered write that fails only when flushed (a full
+    // disk, a quota, a file-size limit) must not replace the old file, and
+    // the reason is the system's own.
+    QTemporaryFile file(path + rewriteMark + QStringLiteral("XXXXXX"));
+    if (!file.open())
         throw IOException(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+    // Asking for the name gives the file its name now (Qt may keep it unnamed
+    // until then), so it has the form removeRewriteLeftovers knows for the
+    // whole of the save.
+    const QString temporary = file.fileName();
+    auto fail = [&](const QString& why) {
+        throw IOException(QStringLiteral("cannot write %1: %2").arg(path, why));
+    };
+    // The file keeps its permissions; a new one is the owner's only.
+    const QFileInfo old(path);
+    if (old.exists() && !file.setPermissions(old.permissions()))
+        fail(file.errorString());
 
     QByteArray bytes;
     for (const QString& line : lines) {
         bytes += line.toLatin1();
         bytes += '\n';
     }
-    if (file.write(bytes) != bytes.size()) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        throw IOException(QStringLiteral("cannot write %1: %2").arg(path, why));
-    }
-    // QSaveFile discards the temporary file if the hook throws.
+    if (!writeAll(file.handle(), bytes))
+        fail(reason(errno));
+    if (::fsync(file.handle()) != 0)
+        fail(reason(errno));
+    // The temporary file goes with `file` if the hook throws.
     if (rewriteHook)
         rewriteHook(path);
-    if (!file.commit())
-        throw IOException(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+    file.close();
+    if (file.error() != QFileDevice::NoError)
+        fail(file.errorString());
+    if (::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()) != 0)
+        fail(reason(errno));
+    file.setAutoRemove(false); // it is the data file now
 }
 
 void setRewriteHook(RewriteHook hook)

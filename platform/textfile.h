@@ -24,14 +24,17 @@ bool dataFileExists(const QString& bareName);
 QStringList readDataFileLines(const QString& bareName, qsizetype maxLines = -1, qint64 maxBytes = 64 * 1024);
 
 // Removes what an interrupted rewrite of the file can leave beside it: the
-// temporary files NAME.XXXXXX that were never renamed over the file.
+// rewrite's own temporary files, NAME.velvane-save- and six letters or digits,
+// once they are a minute old. A younger one may belong to a save of another
+// copy of the program that is still writing; no other file is touched.
 void removeRewriteLeftovers(const QString& bareName);
 
 // Replaces the file with these lines, each followed by "\n", atomically: a
-// temporary file is written and then renamed over the old one, so a failed or
-// interrupted write leaves the old file whole. Creates the folder when needed
-// and removes the leftovers of earlier interrupted rewrites. Throws
-// IOException on failure.
+// temporary file is written, flushed and synced, and only then renamed over
+// the old one, so a failed or interrupted write (a full disk, a file-size
+// limit, an I/O error) leaves the old file byte for byte as it was. Creates
+// the folder when needed and removes the stale leftovers of earlier
+// interrupted rewrites. Throws IOException naming the file and the reason.
 void rewriteDataFile(const QString& bareName, const QStringList& lines);
 
 // Runs in every rewrite after the new content is written and before it

@@ -4,6 +4,7 @@
 #include "shell/module1.h"
 #include "shell/resource_accessors.h"
 #include "support/app/app_fixture.h"
+#include "support/doubles/failing_rewrite.h"
 #include "support/paint_recorder.h"
 #include <QApplication>
 #include <QCoreApplication>
@@ -112,6 +113,15 @@ TEST_F(ResultsCurrentTest, OpenWindowShowsEachTestJustPlayed)
     EXPECT_GT(counter.paints, before) << "the end of the test repaints the graph";
     EXPECT_EQ(drawnHits, secondHits) << "the graph of the second test";
     EXPECT_EQ(resultswin::existing(), r) << "the same window";
+
+    // A third test whose save fails: the graph still follows it.
+    platform::testing::failNextRewrite();
+    playTest(3);
+    const QStringList thirdHits = column(w, 1);
+    ASSERT_NE(thirdHits, secondHits);
+    EXPECT_EQ(box.shown, QStringList{"Timer1"});
+    settle();
+    EXPECT_EQ(drawnHits, thirdHits) << "the graph of the test whose save failed";
 }
 
 TEST_F(ResultsCurrentTest, ResultsButtonBringsAMinimisedWindowBack)

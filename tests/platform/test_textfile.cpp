@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -47,6 +49,15 @@ protected:
         if (!f.open(QIODevice::ReadOnly))
             return QByteArray("<unreadable>");
         return f.readAll();
+    }
+
+    // Sets the file's modification time this many seconds into the past.
+    static void setAge(const QString& p, qint64 seconds)
+    {
+        QFile f(p);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-seconds),
+                                  QFileDevice::FileModificationTime));
     }
 
     QTemporaryDir dir_;
@@ -177,33 +188,89 @@ TEST_F(TextFile, ReadingStopsAtTheLineAndByteLimits)
     EXPECT_EQ(lines[1].size(), 64 * 1024 - 6);
 }
 
-TEST_F(TextFile, LeftoversOfAnInterruptedRewriteAreRemoved)
+TEST_F(TextFile, OnlyTheRewritesOwnTemporaryFilesGoAndOnlyOnceStale)
 {
-    const QStringList leftovers = {fileName + ".Ab12Cd", fileName + ".XXXXXX", fileName + ".000000"};
-    const QStringList kept = {fileName + ".bak", fileName + ".Ab12Cde", fileName + ".Ab-2Cd", "other.txt.Ab12Cd"};
+    struct Case {
+        QString name;
+        qint64 ageSeconds;
+        bool removed;
+    };
+    const std::vector<Case> cases = {
+        {fileName + ".velvane-save-Ab12Cd", 70, true},
+        {fileName + ".velvane-save-XXXXXX", 3600, true},
+        {fileName + ".velvane-save-000000", 70, true},
+        {fileName + ".velvane-save-Fresh1", 50, false}, // a save in progress
+        {fileName + ".velvane-save-Ahead1", -30, false}, // from a clock ahead of ours
+        {fileName + ".Ab12Cd", 3600, false},
+        {fileName + ".bak", 3600, false},
+        {fileName + ".velvane-save-Ab12Cde", 3600, false},
+        {fileName + ".velvane-save-Ab-2Cd", 3600, false},
+        {"other.txt.velvane-save-Ab12Cd", 3600, false},
+    };
     auto entries = [this] {
         QStringList names = QDir(dir_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
         names.sort();
         return names;
     };
     auto plant = [&] {
-        for (const QString& name : leftovers + kept)
-            writeBytes("x", name);
+        for (const Case& c : cases) {
+            writeBytes("x", c.name);
+            setAge(path(c.name), c.ageSeconds);
+        }
     };
-    QStringList expected = kept;
-    expected.sort();
+    QStringList kept;
+    for (const Case& c : cases)
+        if (!c.removed)
+            kept << c.name;
+    kept.sort();
 
     plant();
     platform::removeRewriteLeftovers(fileName);
-    EXPECT_EQ(entries(), expected);
+    EXPECT_EQ(entries(), kept);
 
     // The next rewrite removes them too.
     plant();
     platform::rewriteDataFile(fileName, {"new"});
-    expected << fileName;
-    expected.sort();
-    EXPECT_EQ(entries(), expected);
+    kept << fileName;
+    kept.sort();
+    EXPECT_EQ(entries(), kept);
     EXPECT_EQ(readBytes(), QByteArray("new\n"));
+}
+
+// What a rewrite leaves in the folder while it writes, seen from its hook.
+QStringList seenDuringRewrite;
+
+void recordFolder(const QString& path)
+{
+    seenDuringRewrite = QFileInfo(path).dir().entryList(QDir::Files | QDir::Hidden);
+    // Another copy of the program starting or saving right now.
+    platform::removeRewriteLeftovers(QFileInfo(path).fileName());
+}
+
+TEST_F(TextFile, ARewritesTemporaryFileSurvivesAnotherCopyAndIsTakenOnceStale)
+{
+    writeBytes("old\n");
+    {
+        struct Unhook {
+            ~Unhook() { platform::setRewriteHook(nullptr); }
+        } unhook;
+        platform::setRewriteHook(&recordFolder);
+        ASSERT_NO_THROW(platform::rewriteDataFile(fileName, {"new"}));
+    }
+    EXPECT_EQ(readBytes(), QByteArray("new\n")) << "the other copy took the temporary file away";
+
+    seenDuringRewrite.removeAll(fileName);
+    ASSERT_EQ(seenDuringRewrite.size(), 1) << seenDuringRewrite.join(' ').toStdString();
+    const QString temporary = seenDuringRewrite.front();
+    EXPECT_TRUE(temporary.startsWith(fileName + ".velvane-save-")) << temporary.toStdString();
+
+    // Left behind by a save cut short, it goes once it is stale.
+    writeBytes("half", temporary);
+    platform::removeRewriteLeftovers(fileName);
+    EXPECT_TRUE(QFile::exists(path(temporary)));
+    setAge(path(temporary), 70);
+    platform::removeRewriteLeftovers(fileName);
+    EXPECT_FALSE(QFile::exists(path(temporary)));
 }
 
 TEST_F(TextFile, RewriteReplacesTheWholeFile)
@@ -248,8 +315,16 @@ TEST_F(TextFile, FailedRewriteLeavesTheOldFileWholeAndNoLeftovers)
 TEST_F(TextFile, RewriteThatCannotCreateItsFolderThrows)
 {
     writeBytes("in the way", QStringLiteral("blocker"));
-    platform::setDataFolder(path(QStringLiteral("blocker")) + "/sub");
-    EXPECT_THROW(platform::rewriteDataFile(fileName, {"x"}), platform::IOException);
+    const QString folder = path(QStringLiteral("blocker")) + "/sub";
+    platform::setDataFolder(folder);
+    try {
+        platform::rewriteDataFile(fileName, {"x"});
+        ADD_FAILURE() << "the rewrite went through a file";
+    } catch (const platform::IOException& e) {
+        // Which file, which folder and why.
+        EXPECT_TRUE(e.message().contains(folder + "/" + fileName)) << e.what();
+        EXPECT_TRUE(e.message().contains(QLatin1String(": Not a directory"))) << e.what();
+    }
     EXPECT_EQ(readBytes(QStringLiteral("blocker")), QByteArray("in the way"));
 }
 

@@ -9,16 +9,21 @@
 #include "support/doubles/failing_rewrite.h"
 #include "support/doubles/scripted_midi.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 
 #include <cmath>
+#include <csignal>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <random>
 #include <utility>
 #include <vector>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -407,48 +412,137 @@ TEST_F(DataFile, AHugeFileReadsItsFirstThirteenLinesOnly)
     EXPECT_EQ(load(), goodState);
 }
 
-TEST_F(DataFile, LeftoversOfAnInterruptedSaveGoAtTheNextStartAndSave)
+TEST_F(DataFile, OnlyTheProgramsOwnStaleLeftoversGoAtAStartOrASave)
 {
-    const QString leftover = filePath() + QStringLiteral(".aB3xY9");
-    auto folderHolds = [this] {
-        return QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    struct Case {
+        const char* name;
+        qint64 ageSeconds;
+        bool removed;
+    };
+    const Case cases[] = {
+        {"mydata.txt.backup", 3600, false},
+        {"mydata.txt.241210", 3600, false},
+        {"mydata.txt.bak", 3600, false},
+        {"mydata.txt.old", 3600, false},
+        {"mydata.txt.aB3xY9", 3600, false}, // a user's file that looks like a temporary one
+        {"mydata.txt.velvane-save-aB3xY9", 3600, true}, // the program's save cut short an hour ago
+        {"mydata.txt.velvane-save-Qw12Er", 2, false},    // another copy's save under way
     };
     auto plant = [&] {
-        QFile f(leftover);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("half a file");
+        for (const Case& c : cases) {
+            const QString path = dir.path() + "/" + c.name;
+            QFile f(path);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            ASSERT_EQ(f.write(c.name), qint64(std::strlen(c.name)));
+            ASSERT_TRUE(f.flush()); // a later flush would make it new again
+            ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-c.ageSeconds),
+                                      QFileDevice::FileModificationTime));
+        }
+    };
+    auto check = [&](const char* when) {
+        SCOPED_TRACE(when);
+        for (const Case& c : cases) {
+            QFile f(dir.path() + "/" + c.name);
+            if (c.removed) {
+                EXPECT_FALSE(f.exists()) << c.name << " was left";
+            } else {
+                ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << c.name << " was removed";
+                EXPECT_EQ(f.readAll(), QByteArray(c.name));
+            }
+        }
     };
 
     plant(); // with no data file beside it
     EXPECT_EQ(load(), State());
-    EXPECT_TRUE(folderHolds().isEmpty());
+    check("start without a data file");
 
     writeValues(goodValues);
     plant();
     EXPECT_EQ(load(), goodState);
-    EXPECT_EQ(folderHolds(), QStringList{scoring::datafilename});
+    check("start");
 
     plant();
     save(true);
-    EXPECT_EQ(folderHolds(), QStringList{scoring::datafilename});
+    check("save");
+    EXPECT_EQ(load(), State::now(true));
 }
 
 TEST_F(DataFile, AFailedSaveTellsTheTerminalWhichFileAndWhy)
 {
-    platform::testing::failNextRewrite();
-    fillers.pushRepeated(0, 13);
-    ::testing::internal::CaptureStderr();
-    EXPECT_THROW(scoring::savedata(true), platform::IOException);
-    const QString said = QString::fromStdString(::testing::internal::GetCapturedStderr());
-    EXPECT_EQ(said.count(QLatin1Char('\n')), 1) << said.toStdString();
-    EXPECT_TRUE(said.endsWith(QLatin1Char('\n')));
-    EXPECT_TRUE(said.contains(filePath())) << said.toStdString();
-    EXPECT_TRUE(said.contains(QLatin1String("simulated failure"))) << said.toStdString();
+    struct Case {
+        const char* what;
+        std::function<void()> breakIt;
+        QString reason;
+    };
+    const QString blocker = dir.path() + QStringLiteral("/blocker");
+    const Case cases[] = {
+        {"the disk fails", [] { platform::testing::failNextRewrite(); }, QStringLiteral("simulated failure")},
+        {"the folder cannot be made",
+         [&] {
+             QFile f(blocker);
+             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+             platform::setDataFolder(blocker + QStringLiteral("/Velvane"));
+         },
+         QStringLiteral("Not a directory")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.breakIt();
+        fillers.pushRepeated(0, 13);
+        ::testing::internal::CaptureStderr();
+        EXPECT_THROW(scoring::savedata(true), platform::IOException);
+        const QString said = QString::fromStdString(::testing::internal::GetCapturedStderr());
+        EXPECT_EQ(said.count(QLatin1Char('\n')), 1) << said.toStdString();
+        EXPECT_TRUE(said.endsWith(QLatin1Char('\n')));
+        EXPECT_TRUE(said.contains(filePath())) << said.toStdString();
+        EXPECT_TRUE(said.contains(QLatin1String(": ") + c.reason + QLatin1Char('\n'))) << said.toStdString();
+        platform::setDataFolder(dir.path());
+    }
 
     // A save that works says nothing.
     ::testing::internal::CaptureStderr();
     save(true);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+}
+
+TEST_F(DataFile, ARealWriteErrorLeavesTheOldFileByteForByteAndIsReported)
+{
+    // A save of the real program code in a process of its own whose file-size
+    // limit (with SIGXFSZ ignored, as a full disk or a quota would) stops the
+    // write short: the smallest data file the helper can write is 101 bytes.
+    goodState.apply();
+    save(goodState.listenplay);
+    const QByteArray old = readBytes();
+    ASSERT_GT(old.size(), 101);
+
+    for (const rlim_t limit : {rlim_t(0), rlim_t(1), rlim_t(64), rlim_t(100)}) {
+        SCOPED_TRACE("file-size limit " + std::to_string(limit));
+        QProcess helper;
+        helper.setChildProcessModifier([limit] {
+            const rlimit l{limit, limit};
+            ::setrlimit(RLIMIT_FSIZE, &l);
+            ::signal(SIGXFSZ, SIG_IGN);
+        });
+        helper.start(QStringLiteral(VELVANE_WRITE_DATAFILE), {dir.path(), QStringLiteral("totaltests=9")});
+        ASSERT_TRUE(helper.waitForFinished(30000));
+        const QString said = QString::fromLocal8Bit(helper.readAllStandardError());
+        EXPECT_EQ(helper.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(helper.exitCode(), 1) << "the save was not reported as failed\n" << said.toStdString();
+        EXPECT_TRUE(said.contains(QStringLiteral("Velvane: the statistics were not saved: cannot write ") + filePath() +
+                                  QStringLiteral(": File too large\n")))
+            << said.toStdString();
+        EXPECT_EQ(readBytes(), old);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                  QStringList{scoring::datafilename});
+    }
+
+    // Without the limit the same helper saves.
+    QProcess helper;
+    helper.start(QStringLiteral(VELVANE_WRITE_DATAFILE), {dir.path(), QStringLiteral("totaltests=9")});
+    ASSERT_TRUE(helper.waitForFinished(30000));
+    EXPECT_EQ(helper.exitCode(), 0) << helper.readAllStandardError().toStdString();
+    Module1::initialise();
+    EXPECT_EQ(load().totaltests, 9);
 }
 
 TEST_F(DataFile, FailedWriteLeavesTheOldFileAndThrows)

@@ -15,6 +15,9 @@
 //   take                           the notes after it are timed from the next
 //                                  origin: the first Pm_Poll after the stream
 //                                  was opened again (a later test)
+//   leak BYTES                     the script's reading loses a block of
+//                                  that size, for runs under LeakSanitizer
+//                                  that check a leak in here is reported
 //
 // Due events wait on whichever input stream is open. When VELVANE_MIDI_LOG
 // names a file, every call that matters is appended to it, one a line, with
@@ -75,6 +78,10 @@ struct Script {
     bool ptStarted = false;
     Clock::time_point ptOrigin;
 };
+
+// Where a "leak" line's block is made and then dropped; volatile, so the
+// compiler keeps both.
+void* volatile lostBlock = nullptr;
 
 Script& script()
 {
@@ -149,6 +156,11 @@ void load()
             s.events.insert(at, e);
         } else if (kind == "take") {
             ++s.takesRead;
+        } else if (kind == "leak") {
+            size_t bytes = 0;
+            words >> bytes;
+            lostBlock = std::malloc(bytes);
+            lostBlock = nullptr;
         } else if (kind == "pollerror") {
             PollError p;
             words >> p.from >> p.until >> p.code;
