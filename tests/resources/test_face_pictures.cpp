@@ -144,6 +144,20 @@ TEST_P(FacePicture, WhiteCaptionStandsOutFromTheFaceByThreeToOne)
     EXPECT_GE(contrast(brightestInk, lightestBehind), 3.0) << "face luminance " << lightestBehind;
 }
 
+TEST_P(FacePicture, ShowsItsWholeFaceBorderAndAll)
+{
+    // A face cut off by its picture's edge ends in its fill, not in its
+    // darker border.
+    const QImage image = group_heads::fullSize(GetParam().name);
+    const Measured m = measure(GetParam(), image);
+    ASSERT_GE(m.faceBottom - m.faceTop, 8) << "no face";
+    const int x = image.width() / 2;
+    // The shading changes far less over three rows than fill to border.
+    EXPECT_LE(luminance(image.pixel(x, m.faceTop)), 0.85 * luminance(image.pixel(x, m.faceTop + 3))) << "top edge";
+    EXPECT_LE(luminance(image.pixel(x, m.faceBottom)), 0.85 * luminance(image.pixel(x, m.faceBottom - 3)))
+        << "bottom edge";
+}
+
 INSTANTIATE_TEST_SUITE_P(Resources, FacePicture, ::testing::ValuesIn(kFaces),
                          [](const auto& info) { return info.param.name; });
 
