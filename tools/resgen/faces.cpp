@@ -213,7 +213,7 @@ QImage dot(DotKind kind)
         // read apart by size as well as by colour.
         p.setPen(Qt::NoPen);
         p.setBrush(Qt::black);
-        p.drawEllipse(centre, 3.3, 3.3);
+        p.drawEllipse(centre, 3.6, 3.6);
         break;
     }
     return image;
