@@ -97,10 +97,17 @@ void BevelButton::paintEvent(QPaintEvent*)
     QSize size = image.size() / image.devicePixelRatio();
     QPoint topLeft(area.x() + (area.width() - size.width()) / 2,
                    area.y() + (area.height() - size.height()) / 2);
-    p.drawImage(QRect(topLeft, size), image);
-    if (isDown()) {
-        p.fillRect(QRect(topLeft, size), QColor(0, 0, 0, 40));
+    if (!isDown()) {
+        p.drawImage(QRect(topLeft, size), image);
+        return;
     }
+    // Pressed: the face darkens, not the transparent rest of the picture.
+    QImage pressed = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QPainter shade(&pressed);
+    shade.setCompositionMode(QPainter::CompositionMode_SourceAtop);
+    shade.fillRect(pressed.rect(), QColor(0, 0, 0, 40));
+    shade.end();
+    p.drawImage(QRect(topLeft, size), pressed);
 }
 
 // --- Canvas ----------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include "platform/services.h"
 #include "support/doubles/recording_services.h"
 #include <QCoreApplication>
+#include <QImage>
 #include <QKeyEvent>
 #include <gtest/gtest.h>
 #include <vector>
@@ -140,6 +141,26 @@ TEST(BevelButton, ItsPictureIsReadBackByIdentity)
     EXPECT_FALSE(button.Icon() == Ref<Picture>(&b));
     EXPECT_TRUE(Ref<Picture>() == Ref<Picture>()) << "two empty references are equal";
     EXPECT_THROW(Ref<Picture>()->Width(), NilObjectException);
+}
+
+TEST(BevelButton, PressedDarkensTheFaceButNotTheTransparentRest)
+{
+    // A face in the lower half of its picture; the upper half is empty.
+    QImage image(20, 20, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    for (int y = 10; y < 20; ++y)
+        for (int x = 0; x < 20; ++x)
+            image.setPixel(x, y, qRgb(40, 160, 40));
+    Picture face("face.png", image);
+    BevelButton button;
+    button.resize(20, 20);
+    button.setIcon(&face);
+    const QImage up = button.grab().toImage();
+    button.setDown(true);
+    const QImage down = button.grab().toImage();
+    EXPECT_EQ(down.pixel(10, 4), qRgb(255, 255, 255)) << "the empty part stays the button's white";
+    EXPECT_EQ(up.pixel(10, 15), qRgb(40, 160, 40));
+    EXPECT_LT(qGreen(down.pixel(10, 15)), 150) << "the face darkens";
 }
 
 TEST(TextField, AConsumedKeyLeavesTheFieldAsItWas)

@@ -278,8 +278,7 @@ TEST(Dots, GraphDotsDifferInShapeNotOnlyInColour)
             int differing = 0;
             for (int y = 0; y < 10; ++y)
                 for (int x = 0; x < 10; ++x) {
-                    // Filled shapes against the hollow one count by their
-                    // dark-or-filled pixels.
+                    // A shape is its opaque pixels that are not light.
                     auto solid = [](QRgb c) { return qAlpha(c) > 128 && qGray(c) < 200; };
                     differing += solid(dots[i].pixel(x, y)) != solid(dots[j].pixel(x, y));
                 }

@@ -9,6 +9,63 @@
 
 namespace resgen {
 
+namespace {
+
+// Below this size the engraving's thin stems and staff line blur into the
+// tile, so the icon is drawn on the pixel grid instead.
+constexpr int kSmallestEngraved = 24;
+
+// Two beamed quavers on their staff line, engraved as in the tests.
+bool drawEngravedQuavers(QPainter& p, const MusicFont& font, const QRectF& tile)
+{
+    const Rhythm* pair = findRhythm(QStringLiteral("quav"));
+    if (!pair)
+        return false;
+    Ink figure = engraveRhythm(font, *pair, compactBeatWidth(font, *pair));
+    const QRectF notes = figure.bounds();
+    Engraver(font, figure).staffLine(notes.left() - 0.9, notes.right() + 0.9);
+
+    const QRectF box = figure.bounds();
+    const double room = tile.width() * 0.7;
+    const double space = std::min(room / box.width(), room / box.height());
+    // The middle of the notes, not of the line, on the tile's centre.
+    const QPointF origin = tile.center() - notes.center() * space;
+    figure.paint(p, QTransform(space, 0, 0, space, std::round(origin.x()), std::round(origin.y())), Qt::white);
+    return true;
+}
+
+// The same pair reduced to what a few pixels can hold: solid heads, stems
+// at least two pixels wide and a heavy beam on whole pixels, no staff line.
+void drawPixelQuavers(QPainter& p, int size)
+{
+    const double k = size / 16.0;
+    auto px = [k](double at16) { return int(std::lround(at16 * k)); };
+    const int headWidth = px(5), headHeight = px(4), spacing = px(6);
+    const int stem = std::max(2, px(2)), beam = px(3);
+    const int left = (size - (spacing + headWidth)) / 2 + (size - (spacing + headWidth)) % 2;
+    const int top = px(3), bottom = size - px(3);
+
+    p.save();
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    for (int x : {left, left + spacing}) {
+        const int stemLeft = x + headWidth - stem;
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.drawRect(stemLeft, top, stem, bottom - headHeight / 2 - top);
+        p.setRenderHint(QPainter::Antialiasing, true);
+        p.save();
+        p.translate(x + headWidth / 2.0, bottom - headHeight / 2.0);
+        p.rotate(-20);
+        p.drawEllipse(QPointF(0, 0), headWidth / 2.0 + 0.2, headHeight / 2.0);
+        p.restore();
+    }
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.drawRect(left + headWidth - stem, top, spacing + stem, beam);
+    p.restore();
+}
+
+} // namespace
+
 QImage appIcon(const MusicFont& font, int size)
 {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
@@ -17,7 +74,8 @@ QImage appIcon(const MusicFont& font, int size)
     p.setRenderHint(QPainter::Antialiasing, true);
 
     // A rounded tile in the cover title's violet, lighter at the top.
-    const double margin = size / 16.0;
+    // Whole pixels at the small sizes keep the tile's edge crisp.
+    const double margin = size <= kSmallestEngraved ? 1 : size / 16.0;
     const QRectF tile(margin, margin, size - 2 * margin, size - 2 * margin);
     QLinearGradient shade(tile.topLeft(), tile.bottomLeft());
     shade.setColorAt(0, QColor(146, 74, 236));
@@ -26,22 +84,10 @@ QImage appIcon(const MusicFont& font, int size)
     p.setBrush(shade);
     p.drawRoundedRect(tile, tile.width() * 0.2, tile.width() * 0.2);
 
-    // Two beamed quavers on their staff line, engraved as in the tests.
-    const Rhythm* pair = findRhythm(QStringLiteral("quav"));
-    if (!pair)
+    if (size <= kSmallestEngraved)
+        drawPixelQuavers(p, size);
+    else if (!drawEngravedQuavers(p, font, tile))
         return {};
-    Ink figure = engraveRhythm(font, *pair, compactBeatWidth(font, *pair));
-    const QRectF notes = figure.bounds();
-    Engraver(font, figure).staffLine(notes.left() - 0.9, notes.right() + 0.9);
-
-    // Thin strokes vanish at the smallest sizes, so the figure fills more of
-    // the tile there.
-    const QRectF box = figure.bounds();
-    const double room = tile.width() * (size <= 24 ? 0.84 : 0.7);
-    const double space = std::min(room / box.width(), room / box.height());
-    // The middle of the notes, not of the line, on the tile's centre.
-    const QPointF origin = tile.center() - notes.center() * space;
-    figure.paint(p, QTransform(space, 0, 0, space, std::round(origin.x()), std::round(origin.y())), Qt::white);
     return image;
 }
 

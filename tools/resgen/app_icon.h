@@ -1,7 +1,8 @@
 #pragma once
 // The program's icon for the desktop's menus: the cover's violet with a beamed
-// pair of quavers from the group pictures, drawn afresh at each size so small
-// sizes stay sharp.
+// pair of quavers, drawn afresh at each size: engraved as in the group
+// pictures at the larger sizes, a simpler figure on whole pixels at menu and
+// panel sizes (16 to 24), where the engraving's thin lines would blur.
 #include "music_font.h"
 #include <QImage>
 #include <QString>

@@ -40,21 +40,8 @@ std::map<QString, PictureMaker> pictureMakers()
     makers["canvasback"] = canvasBackdrop;
     makers["cover"] = coverPicture;
 
-    auto face = [](int w, int h, QString caption, FaceColour colour, FaceIcon icon = FaceIcon::None) {
-        return [=](const MusicFont&) { return buttonFace(w, h, caption, colour, icon); };
-    };
-    // The start button is 76 high but shows its face 30 pixels down.
-    makers["go"] = face(173, 46, "START", FaceColour::Green);
-    makers["stop"] = face(173, 46, "STOP", FaceColour::Red);
-    makers["repeat"] = face(173, 46, "REPEAT TEST", FaceColour::Amber);
-    makers["options"] = face(141, 65, "OPTIONS", FaceColour::Violet);
-    makers["optionslight"] = face(141, 65, "OPTIONS", FaceColour::Disabled);
-    makers["results"] = face(141, 65, "RESULTS", FaceColour::Blue);
-    makers["resultslight"] = face(141, 65, "RESULTS", FaceColour::Disabled);
-    makers["help"] = face(117, 46, "HELP", FaceColour::Teal);
-    makers["newtest"] = face(123, 32, "NEW TEST", FaceColour::Slate);
-    makers["play"] = face(89, 45, "PLAY", FaceColour::Green, FaceIcon::Play);
-    makers["smallstop"] = face(89, 45, "STOP", FaceColour::Red, FaceIcon::Stop);
+    for (const FaceSpec& face : facePictures())
+        makers[face.name] = [face](const MusicFont&) { return buttonFace(face); };
 
     auto dotOf = [](DotKind kind) { return [kind](const MusicFont&) { return dot(kind); }; };
     makers["bdot"] = dotOf(DotKind::Hit);

@@ -3,6 +3,8 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
+#include <cmath>
 
 namespace resgen {
 
@@ -12,16 +14,19 @@ struct Palette {
     QColor top, bottom, border, text;
 };
 
+// Each face is dark enough for a white caption to stand out by at least
+// 3:1 (relative luminance) everywhere the caption lies, its lighter top and
+// the highlight included.
 Palette paletteOf(FaceColour colour)
 {
     switch (colour) {
-    case FaceColour::Green: return {QColor(76, 184, 96), QColor(34, 138, 62), QColor(24, 104, 46), Qt::white};
-    case FaceColour::Red: return {QColor(232, 84, 84), QColor(190, 38, 44), QColor(146, 26, 32), Qt::white};
-    case FaceColour::Amber: return {QColor(250, 170, 60), QColor(222, 122, 10), QColor(170, 90, 0), Qt::white};
-    case FaceColour::Violet: return {QColor(160, 96, 250), QColor(118, 40, 220), QColor(86, 22, 170), Qt::white};
-    case FaceColour::Blue: return {QColor(72, 150, 226), QColor(26, 100, 184), QColor(16, 74, 140), Qt::white};
-    case FaceColour::Teal: return {QColor(54, 182, 190), QColor(14, 134, 146), QColor(8, 100, 110), Qt::white};
-    case FaceColour::Slate: return {QColor(120, 134, 200), QColor(80, 94, 170), QColor(58, 68, 132), Qt::white};
+    case FaceColour::Green: return {QColor(36, 142, 66), QColor(18, 106, 44), QColor(12, 80, 32), Qt::white};
+    case FaceColour::Red: return {QColor(212, 52, 52), QColor(170, 26, 32), QColor(128, 18, 24), Qt::white};
+    case FaceColour::Amber: return {QColor(200, 102, 0), QColor(164, 74, 0), QColor(120, 54, 0), Qt::white};
+    case FaceColour::Violet: return {QColor(140, 72, 230), QColor(104, 34, 200), QColor(78, 20, 156), Qt::white};
+    case FaceColour::Blue: return {QColor(42, 120, 210), QColor(20, 84, 166), QColor(12, 62, 126), Qt::white};
+    case FaceColour::Teal: return {QColor(16, 128, 138), QColor(8, 96, 106), QColor(4, 72, 80), Qt::white};
+    case FaceColour::Slate: return {QColor(92, 104, 176), QColor(66, 76, 146), QColor(48, 56, 110), Qt::white};
     case FaceColour::Disabled: break;
     }
     return {QColor(238, 238, 238), QColor(218, 218, 218), QColor(196, 196, 196), QColor(160, 160, 160)};
@@ -37,15 +42,15 @@ QFont captionFont(int pixelSize)
     return font;
 }
 
-// The largest caption size up to `largest` that leaves room either side.
-int fittingPixelSize(const QString& caption, int largest, double room)
+// Icons are as tall as the caption's capitals and a little more, so icon and
+// word carry about the same weight.
+QRectF iconBox(FaceIcon icon, double capHeight)
 {
-    for (int size = largest; size > 8; --size) {
-        const QFontMetricsF metrics(captionFont(size));
-        if (metrics.horizontalAdvance(caption) <= room)
-            return size;
-    }
-    return 8;
+    if (icon == FaceIcon::Play)
+        return QRectF(0, 0, capHeight * 1.1, capHeight * 1.25);
+    if (icon == FaceIcon::Stop)
+        return QRectF(0, 0, capHeight * 1.05, capHeight * 1.05);
+    return {};
 }
 
 void drawIcon(QPainter& p, FaceIcon icon, const QRectF& box, const QColor& colour)
@@ -60,23 +65,64 @@ void drawIcon(QPainter& p, FaceIcon icon, const QRectF& box, const QColor& colou
         triangle.closeSubpath();
         p.drawPath(triangle);
     } else if (icon == FaceIcon::Stop) {
-        const double side = std::min(box.width(), box.height()) * 0.88;
-        p.drawRoundedRect(QRectF(box.center() - QPointF(side / 2, side / 2), QSizeF(side, side)), 1.5, 1.5);
+        p.drawRoundedRect(box, 1.5, 1.5);
     }
 }
 
+// The main window's row of buttons. Each shows its picture at a height of its
+// own: the start button 30 pixels down in its 76-pixel button at y 308, the
+// options and results pictures filling their 65-pixel buttons at 312, help
+// filling its 46-pixel button at 328. Their faces share the window's rows 338
+// to 373, so the row lines up, and the start face ends well above the
+// new-test button that a held test shows at y 382, over the lowest rows of
+// the start button's picture.
+constexpr int kRowTop = 338;
+constexpr FaceRank kMainRow{36, 18};
+constexpr int kStartPictureTop = 308 + 30, kOptionsPictureTop = 312, kHelpPictureTop = 328;
+
+// The new-test button under the start button: a lesser face.
+constexpr FaceRank kNewTest{26, 13};
+
+// The results window's replay button at its top-left corner: the face keeps
+// clear of the window's top edge.
+constexpr FaceRank kReplay{30, 15};
+
 } // namespace
 
-QImage buttonFace(int width, int height, const QString& caption, FaceColour colour, FaceIcon icon)
+std::vector<FaceSpec> facePictures()
 {
-    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    const QSize start(173, 46), side(141, 65), help(117, 46), newTest(123, 32), replay(89, 45);
+    const int startTop = kRowTop - kStartPictureTop, sideTop = kRowTop - kOptionsPictureTop,
+              helpTop = kRowTop - kHelpPictureTop;
+    const int newTestTop = (newTest.height() - kNewTest.faceHeight) / 2;
+    const int replayTop = (replay.height() - kReplay.faceHeight) / 2;
+    using C = FaceColour;
+    return {
+        {"go", start, startTop, kMainRow, "START", C::Green},
+        {"stop", start, startTop, kMainRow, "STOP", C::Red},
+        {"repeat", start, startTop, kMainRow, "REPEAT TEST", C::Amber},
+        {"options", side, sideTop, kMainRow, "OPTIONS", C::Violet},
+        {"optionslight", side, sideTop, kMainRow, "OPTIONS", C::Disabled},
+        {"results", side, sideTop, kMainRow, "RESULTS", C::Blue},
+        {"resultslight", side, sideTop, kMainRow, "RESULTS", C::Disabled},
+        {"help", help, helpTop, kMainRow, "HELP", C::Teal},
+        {"newtest", newTest, newTestTop, kNewTest, "NEW TEST", C::Slate},
+        {"play", replay, replayTop, kReplay, "PLAY", C::Green, FaceIcon::Play},
+        {"smallstop", replay, replayTop, kReplay, "STOP", C::Red, FaceIcon::Stop},
+    };
+}
+
+QImage buttonFace(const FaceSpec& face)
+{
+    QImage image(face.picture, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setRenderHint(QPainter::TextAntialiasing, true);
 
-    const Palette pal = paletteOf(colour);
-    const QRectF body = QRectF(image.rect()).adjusted(1.5, 1.5, -1.5, -1.5);
+    const Palette pal = paletteOf(face.colour);
+    const double height = face.rank.faceHeight;
+    const QRectF body = QRectF(0, face.faceTop, image.width(), height).adjusted(0.75, 0.75, -0.75, -0.75);
     const double radius = std::min(10.0, height * 0.24);
     QLinearGradient fill(body.topLeft(), body.bottomLeft());
     fill.setColorAt(0, pal.top);
@@ -85,32 +131,38 @@ QImage buttonFace(int width, int height, const QString& caption, FaceColour colo
     p.setBrush(fill);
     p.drawRoundedRect(body, radius, radius);
 
-    // A soft highlight over the upper half gives the face some depth.
-    if (colour != FaceColour::Disabled) {
-        QLinearGradient gloss(body.topLeft(), QPointF(body.left(), body.center().y()));
-        gloss.setColorAt(0, QColor(255, 255, 255, 90));
+    // A soft highlight along the top gives the face some depth; it fades out
+    // above the caption.
+    if (face.colour != FaceColour::Disabled) {
+        const QRectF band = body.adjusted(2, 2, -2, -body.height() * 0.62);
+        QLinearGradient gloss(band.topLeft(), band.bottomLeft());
+        gloss.setColorAt(0, QColor(255, 255, 255, 60));
         gloss.setColorAt(1, QColor(255, 255, 255, 0));
         p.setPen(Qt::NoPen);
         p.setBrush(gloss);
-        p.drawRoundedRect(body.adjusted(2, 2, -2, -body.height() / 2), radius - 2, radius - 2);
+        p.drawRoundedRect(band, radius - 2, radius - 2);
     }
 
-    QRectF textBox = body;
-    if (icon != FaceIcon::None) {
-        const double side = height * 0.42;
-        const QRectF iconBox(body.left() + height * 0.32, body.center().y() - side / 2, side * 0.9, side);
-        drawIcon(p, icon, iconBox, pal.text);
-        textBox.setLeft(iconBox.right() + 4);
-    }
+    // Caption and icon centred together, the capitals centred on the face.
+    const QFont font = captionFont(face.rank.captionPixels);
+    const QFontMetricsF metrics(font);
+    const double capHeight = metrics.capHeight();
+    const double gap = face.icon == FaceIcon::None ? 0 : capHeight * 0.6;
+    QRectF icon = iconBox(face.icon, capHeight);
+    const double textWidth = metrics.horizontalAdvance(face.caption) - font.letterSpacing();
+    const double left = std::round(body.center().x() - (icon.width() + gap + textWidth) / 2);
+    const double baseline = std::round(face.faceTop + (height + capHeight) / 2);
+    icon.moveTopLeft({left, baseline - capHeight / 2 - icon.height() / 2});
+    drawIcon(p, face.icon, icon, pal.text);
 
-    const int size = fittingPixelSize(caption, int(height * 0.44), textBox.width() - 22);
-    p.setFont(captionFont(size));
-    if (colour != FaceColour::Disabled) {
+    const QPointF textAt(left + icon.width() + gap, baseline);
+    p.setFont(font);
+    if (face.colour != FaceColour::Disabled) {
         p.setPen(QColor(0, 0, 0, 70));
-        p.drawText(textBox.translated(0, 1.2), Qt::AlignCenter, caption);
+        p.drawText(textAt + QPointF(0, 1.2), face.caption);
     }
     p.setPen(pal.text);
-    p.drawText(textBox, Qt::AlignCenter, caption);
+    p.drawText(textAt, face.caption);
     return image;
 }
 
@@ -152,14 +204,16 @@ QImage dot(DotKind kind)
         break;
     }
     case DotKind::WayOff:
-        p.setPen(QPen(QColor(213, 94, 0), 2.6, Qt::SolidLine, Qt::RoundCap));
+        p.setPen(QPen(QColor(214, 20, 28), 2.6, Qt::SolidLine, Qt::RoundCap));
         p.drawLine(QPointF(1.6, 1.6), QPointF(8.4, 8.4));
         p.drawLine(QPointF(8.4, 1.6), QPointF(1.6, 8.4));
         break;
     case DotKind::Written:
-        p.setPen(QPen(QColor(30, 30, 30), 1.6));
-        p.setBrush(Qt::white);
-        p.drawEllipse(centre, 3.9, 3.9);
+        // Smaller than the played dots, so a written note and a hit on it
+        // read apart by size as well as by colour.
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::black);
+        p.drawEllipse(centre, 3.6, 3.6);
         break;
     }
     return image;
