@@ -536,6 +536,7 @@ def scenario_focus(run):
             return run.xdotool("getactivewindow")[:1]
 
         run.xdotool("mousemove", "--window", main, str(HELP_X), str(menu + HELP_Y), "click", "1")
+        # The help window is the program's one other window.
         help_window = wait_for("the help window", run.message_box, WINDOW_DEADLINE, 0.1)
         wait_for("the help window to be active", lambda: active() == [help_window], WINDOW_DEADLINE, 0.1)
         subprocess.run(["import", "-window", "root", os.path.join(run.workdir, "help-open.png")],

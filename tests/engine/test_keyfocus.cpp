@@ -1,11 +1,9 @@
 // While a test runs the keyboard stays with the key field: a key the early
 // gate passes on ends in the field, and whichever window or control was used
 // in between, the taps that follow reach hit capture.
-#include "platform/numbers.h"
 #include "scoring/resultswin.h"
 #include "settings/helpwin.h"
 #include "shell/module1.h"
-#include "shell/resource_accessors.h"
 #include "shell/velvane.h"
 #include "support/app/app_fixture.h"
 #include "support/doubles/seeded_random.h"
@@ -77,6 +75,19 @@ protected:
         return clock.now;
     }
 
+    // Two taps in the first bar of a test that started at T, on its first
+    // two rows' hit times 0 and 60: both reach hit capture.
+    void expectTapsRecorded(Window1& w, int64_t T)
+    {
+        clock.now = T + 240;
+        press(Qt::Key_X);
+        clock.now = T + 300;
+        press(Qt::Key_X);
+        EXPECT_EQ(w.notesplayedsofar, 2) << "taps lost";
+        EXPECT_EQ(w.notelist->Cell(0, 1), "0");
+        EXPECT_EQ(w.notelist->Cell(1, 1), "60");
+    }
+
     // Closes the help, results and other windows a case opened, then the main window.
     void closeWindows()
     {
@@ -131,13 +142,7 @@ TEST_F(KeyFocusTest, KeysTheEarlyGatePassesOnEndInTheKeyField)
         EXPECT_EQ(passedOn.presses, 0) << "the key went on past the key field";
         EXPECT_EQ(w.notesplayedsofar, 0);
 
-        clock.now = T + 240;
-        press(Qt::Key_X);
-        clock.now = T + 300;
-        press(Qt::Key_X);
-        EXPECT_EQ(w.notesplayedsofar, 2);
-        EXPECT_EQ(w.notelist->Cell(0, 1), "0");
-        EXPECT_EQ(w.notelist->Cell(1, 1), "60");
+        expectTapsRecorded(w, T);
         closeWindows();
     }
 }
@@ -228,13 +233,7 @@ TEST_F(KeyFocusTest, TapsAfterAnotherWindowOrAClickAreRecorded)
         }
         EXPECT_TRUE(w.TextField1->hasFocus());
 
-        clock.now = T + 240;
-        press(Qt::Key_X);
-        clock.now = T + 300;
-        press(Qt::Key_X);
-        EXPECT_EQ(w.notesplayedsofar, 2);
-        EXPECT_EQ(w.notelist->Cell(0, 1), "0");
-        EXPECT_EQ(w.notelist->Cell(1, 1), "60");
+        expectTapsRecorded(w, T);
         closeWindows();
     }
 }
