@@ -9,6 +9,7 @@
 #include "shell/resource_accessors.h"
 #include "notation/grouptable.h"
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include "platform/controls.h"
@@ -86,6 +87,7 @@ Window1::Window1()
     platform::setWhiteBackground(client);
     setCentralWidget(client);
     createControls();
+    watchkeyfocus();
     // Fixed size: the client area plus the menu bar.
     setFixedSize(clientWidth, clientHeight + menuBar()->sizeHint().height());
     Event_Open();
@@ -95,6 +97,9 @@ Window1::~Window1()
 {
     if (shared == this)
         shared = nullptr;
+    // The controls go next; their focus changes must not reach a window that
+    // is half gone.
+    disconnect(qApp, nullptr, this, nullptr);
     platform::setSoundNeeded(false);
 }
 

@@ -177,6 +177,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     bool timer1boxopen = false; // the test clock's error message is open
@@ -185,6 +186,10 @@ private:
     // runs; it rests otherwise.
     void updateSoundNeed();
     void keyDownEvent(const QKeyEvent& event, bool& consumed);
+    // Keeps the keyboard focus on the key field while a test runs and the
+    // window is active, whatever took it (a click, another window).
+    void watchkeyfocus();
+    void keepkeyfocus();
     QAction* menuItem(const char* name);
     // The pass of the test clock without its error handling.
     void testClockPass();

@@ -318,10 +318,11 @@ void TextField::keyPressEvent(QKeyEvent* event)
     bool consumed = false;
     if (KeyDown)
         guarded([&] { consumed = KeyDown(*event); });
-    if (consumed)
-        event->accept();
-    else
+    if (!consumed)
         QLineEdit::keyPressEvent(event);
+    // A key the field does not use (Tab, Escape, Up...) would otherwise go on
+    // to the window, where Tab moves the focus away from the field.
+    event->accept();
 }
 
 void setWhiteBackground(QWidget* widget)

@@ -142,7 +142,8 @@ private:
 };
 
 // A one-character text field whose key-down handler says whether the key was
-// consumed (True) or goes on to the field (False).
+// consumed (True) or goes on to the field (False). Either way the key ends in
+// the field: none moves the focus or reaches the window.
 class TextField : public QLineEdit {
     Q_OBJECT
 public:

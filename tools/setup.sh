@@ -11,7 +11,7 @@ packages=(
   googletest libgtest-dev
   fonts-liberation fonts-comic-neue
   locales-all
-  xvfb xauth xdotool imagemagick x11-utils python3
+  xvfb xauth xdotool imagemagick x11-utils openbox python3
   pulseaudio pulseaudio-utils
   desktop-file-utils appstream
 )

@@ -481,12 +481,103 @@ def scenario_save_failure(run):
     check(["origin", "1"] in log, "the next test did not poll the reopened stream")
 
 
+
+# The help button at 776, 328, 117 x 46 in the client area, and points of the
+# main window where a click reaches no control: on the notation canvas and
+# on the hit strip.
+HELP_X, HELP_Y = 776 + 117 // 2, 328 + 46 // 2
+PLAIN_POINTS = [(60, 60), (660, 60), (60, 200), (660, 200), (350, 290), (60, 290)]
+
+
+def start_window_manager(run):
+    """Openbox on the run's display, once it manages windows; None when it is
+    not installed."""
+    if not shutil.which("openbox"):
+        return None
+    log = open(os.path.join(run.workdir, "openbox.log"), "w")
+    manager = subprocess.Popen(["openbox", "--sm-disable"], env=run.env(), stdout=log, stderr=subprocess.STDOUT)
+
+    def managing():
+        check(manager.poll() is None, f"openbox ended with status {manager.returncode}")
+        answer = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=run.env(),
+                                capture_output=True, text=True, timeout=30).stdout
+        return "window id" in answer
+    wait_for("openbox to manage the display", managing, WINDOW_DEADLINE, 0.1)
+    return manager
+
+
+def scenario_focus(run):
+    """Under a window manager, a Tab pressed early in the count-in, a click on
+    HELP with the help window coming to the front, and a click back on the
+    main window all come before the taps: the taps are scored."""
+    manager = start_window_manager(run)
+    if manager is None:
+        print("SKIPPED: openbox is not installed (tools/setup.sh installs it)")
+        sys.exit(SKIP)
+    try:
+        # 40 ticks a beat: a bar of 160 ticks (2.67 s); a key is passed on
+        # by the early gate until 120 ticks into the count-in.
+        beat = 40
+        bar = 4 * beat
+        run.write_settings(f"tickspeed={beat}")
+        run.start()
+        main, height = run.window
+        menu = height - CLIENT_HEIGHT
+        run.start_tapper()
+        count_in_start = run.click_start() + PRESTART
+
+        time.sleep(max(0.0, count_in_start + 0.3 - time.monotonic()))
+        run.tapper.stdin.write("key Tab\n")
+        run.tapper.stdin.flush()
+        check(time.monotonic() < count_in_start + (bar - 40) * TICK - 0.3,
+              "the machine was too slow to press Tab early in the count-in")
+
+        def active():
+            return run.xdotool("getactivewindow")[:1]
+
+        run.xdotool("mousemove", "--window", main, str(HELP_X), str(menu + HELP_Y), "click", "1")
+        # The help window is the program's one other window.
+        help_window = wait_for("the help window", run.message_box, WINDOW_DEADLINE, 0.1)
+        wait_for("the help window to be active", lambda: active() == [help_window], WINDOW_DEADLINE, 0.1)
+        subprocess.run(["import", "-window", "root", os.path.join(run.workdir, "help-open.png")],
+                       env=run.env(), timeout=60)
+
+        def place(window):
+            shape = dict(item.split("=", 1) for item in run.xdotool("getwindowgeometry", "--shell", window)
+                         if "=" in item)
+            return [int(shape[k]) for k in ("X", "Y", "WIDTH", "HEIGHT")]
+        hx, hy, hw, hh = place(help_window)
+        mx, my = place(main)[:2]
+        free = [(x, y) for x, y in PLAIN_POINTS
+                if not (hx <= mx + x < hx + hw and hy <= my + menu + y < hy + hh)]
+        check(free, "the help window covers every plain point of the main window")
+        x, y = free[0]
+        run.xdotool("mousemove", "--window", main, str(x), str(menu + y), "click", "1")
+        wait_for("the main window to be active again", lambda: active() == [main], WINDOW_DEADLINE, 0.1)
+
+        # Taps on every half beat still ahead, from the next one on.
+        grid = [k * beat // 2 for k in range(BARS * bar // (beat // 2))]
+        due = [count_in_start + (bar + hit) * TICK for hit in grid]
+        ahead = [t for t in due if t > time.monotonic() + 0.2]
+        check(len(ahead) >= 8, f"only {len(ahead)} taps left after the help window was used")
+        for t in ahead:
+            time.sleep(max(0.0, t - time.monotonic()))
+            run.tap()
+        data = run.wait_for_tests(1)
+        run.terminate()
+        print(f"{len(ahead)} taps after HELP and the click back")
+        check(hits_were_scored(data), f"the taps after HELP and Tab were not scored: {data}")
+    finally:
+        manager.terminate()
+        manager.wait(10)
+
 SCENARIOS = {
     "keys": scenario_keys,
     "midi": scenario_midi,
     "midi-non-hits": scenario_midi_non_hits,
     "midi-faults": scenario_midi_faults,
     "save-failure": scenario_save_failure,
+    "focus": scenario_focus,
 }
 
 
