@@ -58,32 +58,20 @@ void Window1::starttest()
 {
     for (int64_t i = 0; i <= 100; ++i)
         place[i] = -1;
-    notecount = 0;
     notelist->DeleteAllRows();
-    startofnote = 0;
-    pagenumber = 0;
-    metcount = 0;
-    allnotes = 0;
-    notessofar = 0;
-    notesplayedsofar = 0;
+    resetrunstate();
     nextnote = 0;
     listening = false;
-    lastnotesounded = 0;
     refreshcanvas2 = false;
     refreshrow = 0;
     newpagecheck = false;
     lasttesttickspeed = tickspeed;
     Timer1->setPeriod(10);
     Timer1->setEnabled(true);
-    res::hi()->Play();
-    startruntime = Ticks();
-    continuoustime = Ticks();
-    lastticktime = 0;
-    newtick = 0;
+    startbarclock();
     TextField1->setText(QString());
     TextField1->setFocus(Qt::OtherFocusReason);
     lastnoteplayed = -1;
-    countin = true;
     lisplaylabel->setVisible(true);
     platform::setTextColor(lisplaylabel, 0xFF0000);
     lisplaylabel->setText(QStringLiteral("COUNT IN"));

@@ -37,6 +37,44 @@ void Window1::replaytimer_Action()
     }
 }
 
+void Window1::resetrunstate()
+{
+    countin = true;
+    notecount = 0;
+    startofnote = 0;
+    pagenumber = 0;
+    metcount = 0;
+    allnotes = 0;
+    notessofar = 0;
+    notesplayedsofar = 0;
+    lastnotesounded = 0;
+}
+
+void Window1::startbarclock()
+{
+    // Without its click the first bar line passes silently; the clock runs all the same.
+    if (res::SoundRef click = res::hi())
+        click->Play();
+    startruntime = Ticks();
+    continuoustime = Ticks();
+    lastticktime = 0;
+    newtick = 0;
+}
+
+bool Window1::startreplay()
+{
+    // A test owns the run state, and an empty note table has nothing to play.
+    if (testrunning() || notelist->ListCount() == 0)
+        return false;
+    Slider1->setEnabled(false); // the replay plays at the tempo set now
+    resetrunstate();
+    replaytimer->setEnabled(true);
+    startbarclock();
+    if (resultswin* open = resultswin::existing())
+        open->BevelButton1->setIcon(res::smallstop());
+    return true;
+}
+
 bool Window1::testrunning() const
 {
     return Timer1->Enabled() || prestarttimer->Enabled();
