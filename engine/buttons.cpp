@@ -1,5 +1,6 @@
-// The start button (START, REPEAT TEST, STOP), the test start, the other
-// buttons and the tempo slider.
+// The start button (START, REPEAT TEST, STOP), the test start with the run
+// state and first bar line it shares with a replay, the other buttons and the
+// tempo slider.
 #include "engine/window1.h"
 #include "platform/numbers.h"
 #include "platform/ticks.h"
@@ -78,6 +79,30 @@ void Window1::starttest()
     Canvas2->Refresh();
     generatebar();
     Canvas1->Refresh();
+}
+
+void Window1::resetrunstate()
+{
+    countin = true;
+    notecount = 0;
+    startofnote = 0;
+    pagenumber = 0;
+    metcount = 0;
+    allnotes = 0;
+    notessofar = 0;
+    notesplayedsofar = 0;
+    lastnotesounded = 0;
+}
+
+void Window1::startbarclock()
+{
+    // Without its click the first bar line passes silently; the clock runs all the same.
+    if (res::SoundRef click = res::hi())
+        click->Play();
+    startruntime = Ticks();
+    continuoustime = Ticks();
+    lastticktime = 0;
+    newtick = 0;
 }
 
 void Window1::BevelButton2_Action()

@@ -1,5 +1,6 @@
 // The replay clock: plays the recorded hits of the last test back at the
-// current tempo, with the metronome, until the first row without a hit.
+// current tempo, with the metronome, until the first row without a hit; and
+// the start and the end of a replay.
 #include "engine/window1.h"
 #include "platform/numbers.h"
 #include "platform/ticks.h"
@@ -35,30 +36,6 @@ void Window1::replaytimer_Action()
     } catch (...) {
         // A failed pass is dropped silently; the replay goes on.
     }
-}
-
-void Window1::resetrunstate()
-{
-    countin = true;
-    notecount = 0;
-    startofnote = 0;
-    pagenumber = 0;
-    metcount = 0;
-    allnotes = 0;
-    notessofar = 0;
-    notesplayedsofar = 0;
-    lastnotesounded = 0;
-}
-
-void Window1::startbarclock()
-{
-    // Without its click the first bar line passes silently; the clock runs all the same.
-    if (res::SoundRef click = res::hi())
-        click->Play();
-    startruntime = Ticks();
-    continuoustime = Ticks();
-    lastticktime = 0;
-    newtick = 0;
 }
 
 bool Window1::startreplay()

@@ -7,7 +7,6 @@
 #include <QResizeEvent>
 #include <algorithm>
 
-
 namespace {
 
 QPointer<resultswin> shared;
