@@ -1,5 +1,6 @@
-// The start button (START, REPEAT TEST, STOP), the test start, the other
-// buttons and the tempo slider.
+// The start button (START, REPEAT TEST, STOP), the test start with the run
+// state and first bar line it shares with a replay, the other buttons and the
+// tempo slider.
 #include "engine/window1.h"
 #include "platform/numbers.h"
 #include "platform/ticks.h"
@@ -58,38 +59,50 @@ void Window1::starttest()
 {
     for (int64_t i = 0; i <= 100; ++i)
         place[i] = -1;
-    notecount = 0;
     notelist->DeleteAllRows();
-    startofnote = 0;
-    pagenumber = 0;
-    metcount = 0;
-    allnotes = 0;
-    notessofar = 0;
-    notesplayedsofar = 0;
+    resetrunstate();
     nextnote = 0;
     listening = false;
-    lastnotesounded = 0;
     refreshcanvas2 = false;
     refreshrow = 0;
     newpagecheck = false;
     lasttesttickspeed = tickspeed;
     Timer1->setPeriod(10);
     Timer1->setEnabled(true);
-    res::hi()->Play();
-    startruntime = Ticks();
-    continuoustime = Ticks();
-    lastticktime = 0;
-    newtick = 0;
+    startbarclock();
     TextField1->setText(QString());
     TextField1->setFocus(Qt::OtherFocusReason);
     lastnoteplayed = -1;
-    countin = true;
     lisplaylabel->setVisible(true);
     platform::setTextColor(lisplaylabel, 0xFF0000);
     lisplaylabel->setText(QStringLiteral("COUNT IN"));
     Canvas2->Refresh();
     generatebar();
     Canvas1->Refresh();
+}
+
+void Window1::resetrunstate()
+{
+    countin = true;
+    notecount = 0;
+    startofnote = 0;
+    pagenumber = 0;
+    metcount = 0;
+    allnotes = 0;
+    notessofar = 0;
+    notesplayedsofar = 0;
+    lastnotesounded = 0;
+}
+
+void Window1::startbarclock()
+{
+    // Without its click the first bar line passes silently; the clock runs all the same.
+    if (res::SoundRef click = res::hi())
+        click->Play();
+    startruntime = Ticks();
+    continuoustime = Ticks();
+    lastticktime = 0;
+    newtick = 0;
 }
 
 void Window1::BevelButton2_Action()

@@ -1,5 +1,6 @@
 // The replay clock: plays the recorded hits of the last test back at the
-// current tempo, with the metronome, until the first row without a hit.
+// current tempo, with the metronome, until the first row without a hit; and
+// the start and the end of a replay.
 #include "engine/window1.h"
 #include "platform/numbers.h"
 #include "platform/ticks.h"
@@ -35,6 +36,20 @@ void Window1::replaytimer_Action()
     } catch (...) {
         // A failed pass is dropped silently; the replay goes on.
     }
+}
+
+bool Window1::startreplay()
+{
+    // A test owns the run state, and an empty note table has nothing to play.
+    if (testrunning() || notelist->ListCount() == 0)
+        return false;
+    Slider1->setEnabled(false); // the replay plays at the tempo set now
+    resetrunstate();
+    replaytimer->setEnabled(true);
+    startbarclock();
+    if (resultswin* open = resultswin::existing())
+        open->BevelButton1->setIcon(res::smallstop());
+    return true;
 }
 
 bool Window1::testrunning() const

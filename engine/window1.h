@@ -137,6 +137,12 @@ public:
     // the results and options buttons, the tempo slider; hides the caption and
     // repaints both canvases.
     void restoreidlecontrols(bool held);
+    // Starts a replay of the last test unless a test or its pre-start wait
+    // runs or the note table is empty: the tempo slider is locked, the run
+    // state reset, the replay clock started from the first bar line, and an
+    // open results window's replay button shows `smallstop`. Returns whether
+    // it started.
+    bool startreplay();
     // Ends a replay: its clock stops, the tempo slider is given back unless a
     // test holds it, and an open results window's replay button shows `play`.
     void stopreplay();
@@ -191,6 +197,12 @@ private:
     void watchkeyfocus();
     void keepkeyfocus();
     QAction* menuItem(const char* name);
+    // The run state a test and a replay both start from: the count-in under
+    // way, and no beat, hit, bar or note row counted yet.
+    void resetrunstate();
+    // The first bar line of a test or a replay: `hi`, when the sound exists,
+    // and the clock's origins read from Ticks.
+    void startbarclock();
     // The pass of the test clock without its error handling.
     void testClockPass();
     // Chooses Window1.nextnote after a hit (the closing cadence or the pitch walk).

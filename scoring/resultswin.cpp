@@ -1,16 +1,11 @@
 #include "scoring/resultswin.h"
 #include "engine/window1.h"
 #include "platform/services.h"
-#include "platform/ticks.h"
-#include "shell/module1.h"
 #include "shell/resource_accessors.h"
 #include <QCloseEvent>
 #include <QPointer>
 #include <QResizeEvent>
 #include <algorithm>
-
-using namespace Module1;
-using platform::Ticks;
 
 namespace {
 
@@ -124,28 +119,8 @@ void resultswin::BevelButton1_Action()
     if (res::play() == res::smallstop())
         idle = !w->replaytimer->Enabled();
 
-    if (idle) {
-        if (w->testrunning() || w->notelist->ListCount() == 0)
-            return;
-        w->Slider1->setEnabled(false);
-        countin = true;
-        w->notecount = 0;
-        w->startofnote = 0;
-        w->pagenumber = 0;
-        w->replaytimer->setEnabled(true);
-        metcount = 0;
-        allnotes = 0;
-        w->notessofar = 0;
-        w->notesplayedsofar = 0;
-        w->lastnotesounded = 0;
-        if (res::SoundRef click = res::hi())
-            click->Play();
-        startruntime = Ticks();
-        w->continuoustime = Ticks();
-        w->lastticktime = 0;
-        w->newtick = 0;
-        BevelButton1->setIcon(res::smallstop());
-    } else {
+    if (idle)
+        w->startreplay();
+    else
         w->stopreplay();
-    }
 }

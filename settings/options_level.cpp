@@ -1,27 +1,36 @@
 // The level choice: nine levels, each offered by a radio button and by the
 // picture button beside it. Choosing either writes the pair stlevel, level.
 #include "settings/optionwin.h"
+#include "notation/leveldata.h"
 #include "shell/module1.h"
 #include <QRadioButton>
+#include <utility>
 
 namespace {
-// Positions in levelChoices().
+// Positions in levelChoices() and grouptable::levels.
 enum LevelIndex { L1, L1T, L2, L3, L4, L5, L6, L7, L8 };
 } // namespace
 
 std::array<optionwin::LevelChoice, 9> optionwin::levelChoices() const
 {
-    return {{
-        {RadioButton1, BevelButton1, 0, 2},
-        {RadioButton21, BevelButton9, 9, 11},
-        {RadioButton2, BevelButton2, 0, 5},
-        {RadioButton3, BevelButton3, 0, 7},
-        {RadioButton4, BevelButton4, 0, 13},
-        {RadioButton5, BevelButton5, 0, 17},
-        {RadioButton6, BevelButton6, 0, 24},
-        {RadioButton7, BevelButton7, 0, 27},
-        {RadioButton8, BevelButton8, 0, 30},
+    // The controls of each level, in the order of grouptable::levels.
+    const std::array<std::pair<QRadioButton*, platform::BevelButton*>, 9> controls = {{
+        {RadioButton1, BevelButton1},
+        {RadioButton21, BevelButton9},
+        {RadioButton2, BevelButton2},
+        {RadioButton3, BevelButton3},
+        {RadioButton4, BevelButton4},
+        {RadioButton5, BevelButton5},
+        {RadioButton6, BevelButton6},
+        {RadioButton7, BevelButton7},
+        {RadioButton8, BevelButton8},
     }};
+    std::array<LevelChoice, 9> choices;
+    for (std::size_t i = 0; i < choices.size(); ++i) {
+        const grouptable::Level& l = grouptable::levels[i];
+        choices[i] = {controls[i].first, controls[i].second, l.stlevel, l.level};
+    }
+    return choices;
 }
 
 void optionwin::levelRadioAction(int choice)

@@ -7,6 +7,8 @@
 #include <QImage>
 #include <QPaintEvent>
 #include <QTest>
+#include <algorithm>
+#include <map>
 
 using namespace Module1;
 
@@ -21,6 +23,19 @@ QRect differences(const QImage& a, const QImage& b)
             if (a.pixel(x, y) != b.pixel(x, y))
                 box |= QRect(x, y, 1, 1);
     return box;
+}
+
+// The colour that most of the pixels changed from `before` to `after` have.
+QRgb commonestChange(const QImage& after, const QImage& before)
+{
+    std::map<QRgb, int> counts;
+    for (int y = 0; y < after.height(); ++y)
+        for (int x = 0; x < after.width(); ++x)
+            if (after.pixel(x, y) != before.pixel(x, y))
+                ++counts[after.pixel(x, y)];
+    auto most = std::max_element(counts.begin(), counts.end(),
+                                 [](const auto& a, const auto& b) { return a.second < b.second; });
+    return most == counts.end() ? 0 : most->first;
 }
 
 bool isDark(QRgb p) { return qGray(p) < 100; }
@@ -53,11 +68,15 @@ TEST_F(CanvasTest, NotationCanvasShowsCoverCaptionOrTheBar)
 
     // Waiting: the caption, in violet, from x = 250 above the baseline y = 150.
     w.prestarttimer->setEnabled(true);
-    QRect caption = differences(w.Canvas1->renderToImage(), backdrop);
+    const QImage waiting = w.Canvas1->renderToImage();
+    QRect caption = differences(waiting, backdrop);
     EXPECT_GE(caption.left(), 250);
     EXPECT_LE(caption.left(), 256);
     EXPECT_LE(caption.bottom(), 160);
     EXPECT_GE(caption.bottom(), 140);
+    // Only the letters' edges are blended with the backdrop: their insides,
+    // the caption's commonest colour, are the violet itself.
+    EXPECT_EQ(commonestChange(waiting, backdrop), qRgb(192, 0, 255));
     w.prestarttimer->setEnabled(false);
 
     // Running: each picture at a quarter of its size, tops at y = 100.

@@ -104,8 +104,14 @@ TEST_F(ResultsCurrentTest, OpenWindowShowsEachTestJustPlayed)
     EXPECT_GE(counter.paints, 1) << "RESULTS at the same size";
     EXPECT_EQ(drawnHits, firstHits);
 
-    // A second test, played nothing: once it ends, the open window draws it.
+    // A second test, played nothing, with the main window in front and
+    // active as while the user plays: once it ends, the open window draws it.
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    ASSERT_FALSE(r->isActiveWindow());
     playTest(std::nullopt);
+    ASSERT_TRUE(w.isActiveWindow());
     const QStringList secondHits = column(w, 1);
     ASSERT_NE(secondHits, firstHits);
     const int before = counter.paints;

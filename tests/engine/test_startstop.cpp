@@ -2,11 +2,15 @@
 // repeat state, the controls given back, the correction of the note table, and
 // a clean next start; the help button.
 #include "platform/numbers.h"
+#include "platform/resources.h"
 #include "settings/helpwin.h"
 #include "shell/module1.h"
 #include "shell/resource_accessors.h"
 #include "support/app/app_fixture.h"
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 #include <functional>
 
@@ -190,4 +194,40 @@ TEST_F(StartStopTest, HelpButtonShowsTheHelpWindowWithoutBlocking)
     EXPECT_TRUE(help->isVisible());
     EXPECT_FALSE(help->isModal());
     help->close();
+}
+
+// ---- Without the click sound ----------------------------------------------
+
+// A sound is looked up once a run, so each case runs in a child process whose
+// resources lack "hi.wav" from the start. Exit code 3: it ran, but a start
+// did not go through.
+class MissingClickDeathTest : public AppTest {};
+
+TEST_F(MissingClickDeathTest, TestAndReplayStartWithoutTheirFirstClick)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            QTemporaryDir folder;
+            const QDir resources(platform::resourceRoot());
+            for (const QString& name : resources.entryList(QDir::Files))
+                if (name != QStringLiteral("hi.wav"))
+                    QFile::copy(resources.filePath(name), folder.filePath(name));
+            platform::setResourceRoot(folder.path());
+            bool started = false;
+            bool replayed = false;
+            try {
+                Window1& w = openWindow();
+                w.BevelButton1_Action(); // START
+                clock.advance(120);
+                w.prestarttimer_Action();
+                started = w.Timer1->Enabled() && w.notelist->ListCount() > 0 && countin;
+                w.BevelButton1_Action(); // STOP
+                w.notelist->setCell(0, 1, w.notelist->Cell(0, 0));
+                replayed = w.startreplay() && w.replaytimer->Enabled() && w.lastnotesounded == 0;
+            } catch (...) {
+            }
+            std::_Exit(res::hi().isNil() && started && replayed && sound.played.empty() ? 0 : 3);
+        },
+        ::testing::ExitedWithCode(0), "");
 }

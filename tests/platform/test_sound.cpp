@@ -1,5 +1,6 @@
 // Sounds: WAV decoding, the play hand-over, the voice mixer and the SDL output.
 #include "platform/mixer_core.h"
+#include "platform/output_rest.h"
 #include "platform/sound.h"
 #include "platform/ticks.h"
 #include "support/doubles/fake_ticks.h"
@@ -10,6 +11,7 @@
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QStringList>
+#include <QTimer>
 #include <chrono>
 #include <deque>
 #include <cstdlib>
@@ -481,16 +483,25 @@ TEST(SdlMixer, DummyDeviceRestsWhenNotNeededAndWakesForNeedOrPlay)
 {
     ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
     const Sound click(QStringLiteral("click"), std::vector<int16_t>(441, 8000), 44100);
+    // Runs the event loop past the rest delay: the stream rests at the second
+    // silent check, and a timer started now fires only after every check that
+    // falls due before it, so the mixer's own timer is what this waits for.
+    auto passRestDelay = [] {
+        bool passed = false;
+        QTimer::singleShot(4 * platform::OutputRest::kCheckMs, Qt::PreciseTimer, [&] { passed = true; });
+        while (!passed)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    };
     platform::SdlMixer mixer;
     EXPECT_TRUE(mixer.resting());
     ASSERT_TRUE(mixer.open());
     EXPECT_EQ(mixer.bufferFrames(), platform::SdlMixer::kBufferFrames);
-    EXPECT_TRUE(restsSoon(mixer)) << "nothing needs the stream after start-up";
+    passRestDelay();
+    EXPECT_TRUE(mixer.resting()) << "nothing needs the stream after start-up";
 
     mixer.setNeeded(true);
     EXPECT_FALSE(mixer.resting()) << "woken at once";
-    for (int i = 0; i < 20; ++i)
-        QCoreApplication::processEvents();
+    passRestDelay();
     EXPECT_FALSE(mixer.resting()) << "a needed stream does not rest";
     mixer.play(click);
     EXPECT_TRUE(waitFor([&] { return mixer.voicesStarted() == 1; }));

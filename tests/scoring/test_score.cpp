@@ -104,6 +104,56 @@ TEST_F(Scoring, WorkedExamples)
     }
 }
 
+// Each verdict band from both of its edges, ahead and behind: `ticks` off in
+// all over `hits` played notes (offsets shared out as evenly as ticks allow),
+// so the score is 100 - ticks / hits * 10 / 6. A score exactly on a threshold
+// belongs to the band below it. Equal sums give no direction at any score.
+TEST_F(Scoring, VerdictBandEdges)
+{
+    enum Direction { ahead = -1, even = 0, behind = 1 };
+    struct Edge {
+        Direction direction;
+        int ticks, hits;
+        double score;
+        QString verdict;
+    };
+    const QString closeToPerfect = QStringLiteral("The was pretty close to perfect");
+    const std::vector<Edge> edges = {
+        {behind, 11, 10, 98.1666, closeToPerfect},
+        {behind, 6, 5, 98, QStringLiteral("You are very slightly behind  the beat ")},
+        {behind, 7, 3, 96.1111, QStringLiteral("You are very slightly behind  the beat ")},
+        {behind, 12, 5, 96, QStringLiteral("You are generally behind the beat ")},
+        {behind, 43, 5, 85.6666, QStringLiteral("You are generally behind the beat ")},
+        {behind, 45, 5, 85, QStringLiteral("You are generally well behind the beat ")},
+        {ahead, 11, 10, 98.1666, closeToPerfect},
+        {ahead, 6, 5, 98, QStringLiteral("You are very slightly ahead of the beat ")},
+        {ahead, 7, 3, 96.1111, QStringLiteral("You are very slightly ahead of the beat ")},
+        {ahead, 12, 5, 96, QStringLiteral("You are generally ahead of the beat ")},
+        {ahead, 43, 5, 85.6666, QStringLiteral("You are generally ahead of the beat ")},
+        {ahead, 45, 5, 85, QStringLiteral("You are generally well ahead of the beat ")},
+        // Half early and half late: 1, 2, 12 and 60 ticks off per note.
+        {even, 2, 2, 98.3333, QString()},
+        {even, 4, 2, 96.6666, QString()},
+        {even, 24, 2, 80, QString()},
+        {even, 120, 2, 0, QString()},
+    };
+    for (const Edge& e : edges) {
+        SCOPED_TRACE(testing::Message() << e.ticks << " ticks over " << e.hits << " hits, direction "
+                                        << e.direction);
+        std::vector<std::pair<int, int>> rows;
+        for (int i = 0; i < e.hits; ++i) {
+            const int onset = 100 + 60 * i;
+            const int off = e.ticks / e.hits + (i < e.ticks % e.hits ? 1 : 0);
+            // Evenly split: the first half early, the second half late.
+            const int sign = e.direction != even ? e.direction : (i < e.hits / 2 ? -1 : 1);
+            rows.push_back({onset, onset + sign * off});
+        }
+        const scoring::Tally t = scoring::tallytable(table(rows));
+        EXPECT_NEAR(t.accuracy, e.score, 1e-4);
+        EXPECT_EQ(scoring::verdict(t), e.verdict);
+    }
+}
+
 TEST_F(Scoring, SumsAndAverageOffset)
 {
     // 3 late + 4 early + one missed note (60 late) over three played notes.

@@ -606,27 +606,43 @@ TEST_F(OptionsTest, LevelChoiceTouchesNothingElse)
 
 // ---- Beats in bar and number of bars ------------------------------------------
 
+// Every choice is clicked from each other value of its group, so a handler
+// that does nothing cannot hide behind a value that was already set.
 TEST_F(OptionsTest, BeatsAndBarsRadioButtons)
 {
     Window1& w = openWindow();
     optionwin& o = openOptions();
-    struct Case {
-        QRadioButton* radio;
-        bool bars; // else beats in a bar
-        int64_t value;
+    struct Group {
+        const char* name;
+        int64_t Window1::*setting;
+        std::vector<std::pair<QRadioButton*, int64_t>> choices;
     };
-    for (const Case& c : {Case{o.RadioButton9, false, 2}, Case{o.RadioButton10, false, 3}, Case{o.RadioButton11, false, 4},
-                          Case{o.RadioButton12, false, 5}, Case{o.RadioButton13, true, 4}, Case{o.RadioButton14, true, 8},
-                          Case{o.RadioButton15, true, 12}, Case{o.RadioButton16, true, 16}}) {
-        const std::string what = c.radio->objectName().toStdString();
-        Settings expected = current(w);
-        (c.bars ? expected.bars : expected.beatsinbar) = c.value;
-        click(c.radio);
-        EXPECT_EQ(current(w), expected) << what;
-        EXPECT_EQ(selected(qobject_cast<QGroupBox*>(c.radio->parentWidget())), Names{str(c.radio->objectName())})
-            << what;
+    const Group groups[] = {
+        {"beats in bar", &Window1::beatsinbar,
+         {{o.RadioButton9, 2}, {o.RadioButton10, 3}, {o.RadioButton11, 4}, {o.RadioButton12, 5}}},
+        {"bars", &Window1::bars, {{o.RadioButton13, 4}, {o.RadioButton14, 8}, {o.RadioButton15, 12}, {o.RadioButton16, 16}}},
+    };
+    for (const Group& g : groups) {
+        for (const auto& [radio, value] : g.choices) {
+            for (const auto& [fromRadio, fromValue] : g.choices) {
+                if (fromRadio == radio)
+                    continue;
+                const std::string what =
+                    str(radio->objectName()) + " after " + str(fromRadio->objectName()) + " (" + g.name + ")";
+                click(fromRadio);
+                ASSERT_EQ(w.*g.setting, fromValue) << what;
+                Settings expected = current(w);
+                (g.setting == &Window1::bars ? expected.bars : expected.beatsinbar) = value;
+                click(radio);
+                EXPECT_EQ(current(w), expected) << what;
+                EXPECT_EQ(selected(qobject_cast<QGroupBox*>(radio->parentWidget())), Names{str(radio->objectName())})
+                    << what;
+            }
+        }
     }
     // The pictures and numbers beside them choose nothing.
+    click(o.RadioButton12);
+    click(o.RadioButton16);
     QTest::mouseClick(o.Canvas1, Qt::LeftButton);
     QTest::mouseClick(o.Label5, Qt::LeftButton);
     EXPECT_EQ(w.beatsinbar, 5);

@@ -1,8 +1,11 @@
 #include "notation_pictures.h"
 #include "engraver.h"
 #include "geometry.h"
+#include "notation/leveldata.h"
 #include <QPainter>
 #include <algorithm>
+#include <map>
+#include <string_view>
 
 namespace resgen {
 
@@ -87,17 +90,21 @@ Ink engraveRhythmRow(const MusicFont& font, const QStringList& rhythmNames, doub
 
 const std::vector<LevelPicture>& levelPictures()
 {
-    static const std::vector<LevelPicture> table = {
-        {"l1", {121, 51}, {"crot", "CR", "quav"}},
-        {"l2", {270, 46}, {"sniff", "semi", "saus"}},
-        {"l3", {121, 51}, {"wood", "dobe"}},
-        {"l1t", {167, 51}, {"crot", "trip", "cq"}},
-        {"l4", {136, 51}, {"dqsq", "rtrip"}},
-        {"l5", {325, 51}, {"ssssss", "ssqq", "ssssq", "qssss"}},
-        {"l6", {167, 51}, {"eef", "rttt", "rqs"}},
-        {"l7", {230, 51}, {"sddss", "ddddss", "sdddds"}},
-        {"l8", {230, 59}, {"sssss", "ssrss", "sssrs"}},
+    // The size of each level's button in the options window.
+    static const std::map<std::string_view, QSize> sizes = {
+        {"l1", {121, 51}}, {"l2", {270, 46}}, {"l3", {121, 51}}, {"l1t", {167, 51}}, {"l4", {136, 51}},
+        {"l5", {325, 51}}, {"l6", {167, 51}}, {"l7", {230, 51}}, {"l8", {230, 59}},
     };
+    static const std::vector<LevelPicture> table = [] {
+        std::vector<LevelPicture> pictures;
+        for (const grouptable::Level& level : grouptable::levels) {
+            QStringList added;
+            for (int64_t g = level.addsFrom; g <= level.level; ++g)
+                added << QString::fromLatin1(grouptable::groups[size_t(g)].picture);
+            pictures.push_back({level.picture, sizes.at(level.picture), added});
+        }
+        return pictures;
+    }();
     return table;
 }
 
