@@ -1,6 +1,7 @@
 // The options window's level pictures and time signatures, read at the size
 // they are shown: one staff size for every level, three beams told apart,
 // and time signatures that stand clear of their edges on a stretch of line.
+#include "group_heads.h"
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -15,7 +16,8 @@ QImage picture(const char* name)
     return QImage(QStringLiteral(":/res/%1.png").arg(QString::fromLatin1(name))).convertToFormat(QImage::Format_ARGB32);
 }
 
-bool inked(const QImage& image, int x, int y) { return qAlpha(image.pixel(x, y)) > 128; }
+using group_heads::inked;
+using group_heads::runsOnRow;
 
 // The row touched by ink in the most columns: the single staff line, which
 // runs under the whole row, thinner than a pixel at this size.
@@ -34,23 +36,6 @@ int staffLineRow(const QImage& image)
     return best;
 }
 
-// Runs of ink along a row, as [first, last] column pairs.
-std::vector<std::pair<int, int>> runs(const QImage& image, int y)
-{
-    std::vector<std::pair<int, int>> found;
-    int start = -1;
-    for (int x = 0; x <= image.width(); ++x) {
-        const bool ink = x < image.width() && inked(image, x, y);
-        if (ink && start < 0)
-            start = x;
-        if (!ink && start >= 0) {
-            found.emplace_back(start, x - 1);
-            start = -1;
-        }
-    }
-    return found;
-}
-
 const char* const kLevels[] = {"l1", "l2", "l3", "l1t", "l4", "l5", "l6", "l7", "l8"};
 
 // The note heads' width just under the line, where a head is nearly at its
@@ -59,8 +44,8 @@ int headWidth(const QImage& image)
 {
     const int row = staffLineRow(image) + 2;
     std::vector<int> widths;
-    for (const auto& [first, last] : runs(image, row))
-        widths.push_back(last - first + 1);
+    for (const group_heads::InkRun& r : runsOnRow(image, row))
+        widths.push_back(r.width());
     if (widths.empty())
         return 0;
     std::sort(widths.begin(), widths.end());
@@ -121,8 +106,8 @@ TEST(TimeSignatures, StandClearOnAStretchOfLine)
         // thickness run nearly as long.
         auto lineRun = [&](int y) {
             int widest = 0;
-            for (const auto& [first, last] : runs(image, y))
-                widest = std::max(widest, last - first + 1);
+            for (const group_heads::InkRun& r : runsOnRow(image, y))
+                widest = std::max(widest, r.width());
             return widest;
         };
         int line = 0;
@@ -147,10 +132,10 @@ TEST(TimeSignatures, StandClearOnAStretchOfLine)
         EXPECT_LE(right, image.width() - 1 - kWhite);
         EXPECT_GE(top, kWhite);
         EXPECT_LE(bottom, image.height() - 1 - kWhite);
-        const auto lineRuns = runs(image, line);
+        const auto lineRuns = runsOnRow(image, line);
         ASSERT_FALSE(lineRuns.empty());
         EXPECT_LE(lineRuns.front().first, left - kOverhang) << "the line starts before the numerals";
-        EXPECT_GE(lineRuns.back().second, right + kOverhang) << "the line goes on past them";
+        EXPECT_GE(lineRuns.back().last, right + kOverhang) << "the line goes on past them";
     }
 }
 

@@ -104,7 +104,7 @@ double leastStep(const Engraver& e, const Rhythm& rhythm, size_t i, double strok
 
 // Each stroke's x on a beat `beatWidth` wide: the step from one stroke to
 // the next is its share of the beat, or the least step when that is more.
-std::vector<Placed> place(const Engraver& e, const Rhythm& rhythm, double beatWidth, double strokeGap = kStrokeGap)
+std::vector<Placed> place(const Engraver& e, const Rhythm& rhythm, double beatWidth, double strokeGap)
 {
     const auto& strokes = rhythm.strokes;
     std::vector<Placed> placed;
