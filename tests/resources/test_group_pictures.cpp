@@ -90,4 +90,66 @@ TEST(DrawnRhythm, EndsClearOfTheNextBeat)
     }
 }
 
+// Straight notes fall on semiquavers (multiples of 15) or on the
+// demisemiquavers between them, which the table writes truncated (15k + 7);
+// any other offset belongs to a tuplet.
+bool isTuplet(const grouptable::GroupRhythm& group)
+{
+    const auto offsets = group.offsets();
+    return std::any_of(offsets.begin(), offsets.end(), [](int64_t o) { return o % 15 != 0 && o % 15 != 7; });
+}
+
+int topInkRow(const QImage& image)
+{
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (inked(image, x, y))
+                return y;
+    return -1;
+}
+
+// Pictures of one bar stand side by side: the tops of their stems and beams
+// line up, and so do the tuplet numbers, over a beam or in a bracket.
+TEST(DrawnRhythm, BeamsAndTupletNumbersStandAtOneHeight)
+{
+    struct Top {
+        const char* picture;
+        int row;
+    };
+    std::vector<Top> straight, tuplets;
+    for (const grouptable::GroupRhythm* group : distinctGroups()) {
+        if (group->rows == 0)
+            continue; // the crotchet rest has no stem
+        const Top top{group->picture, topInkRow(canvasSize(fullSize(group->picture)))};
+        (isTuplet(*group) ? tuplets : straight).push_back(top);
+    }
+    ASSERT_GE(straight.size(), 10u);
+    ASSERT_GE(tuplets.size(), 10u);
+    for (const auto* kind : {&straight, &tuplets})
+        for (const Top& top : *kind)
+            EXPECT_NEAR(top.row, kind->front().row, 1) << top.picture << " against " << kind->front().picture;
+}
+
+// A rest inside a quintuplet stands under the beam, which runs from the
+// first note's stem to the last: the last note is no lone flag that could
+// be read as part of the next beat.
+TEST(DrawnRhythm, TheQuintupletBeamRunsOverItsRest)
+{
+    const Canvas c = canvas();
+    for (const char* name : {"sssss", "ssrss", "sssrs"}) {
+        SCOPED_TRACE(name);
+        const QImage image = canvasSize(fullSize(name));
+        const std::vector<InkRun> found = heads(image, c.line);
+        ASSERT_GE(found.size(), 4u);
+        // The outer beam: the longest run of ink above the heads.
+        InkRun beam{0, -1};
+        for (int y = 0; y < c.line.row - c.line.headWidth; ++y)
+            for (const InkRun& r : runsOnRow(image, y))
+                if (r.width() > beam.width())
+                    beam = r;
+        EXPECT_LE(beam.first, found.front().last) << "the beam starts at the first stem";
+        EXPECT_GE(beam.last, found.back().last - 1) << "the beam reaches the last stem";
+    }
+}
+
 } // namespace

@@ -95,17 +95,18 @@ void Engraver::tupletNumber(int number, double centreX, double baseline)
     }
 }
 
-void Engraver::tupletBracket(int number, double x0, double x1, double y)
+void Engraver::tupletBracket(int number, double x0, double x1, double baseline)
 {
     const double t = engraving::tupletBracketThickness;
     const double centre = (x0 + x1) / 2;
     const double gap = tupletNumberWidth(number) / 2 + 0.3;
     const QRectF digit = font_.bounds(glyph::tuplet0 + 3);
+    const double y = baseline + digit.center().y();
     ink_.addRect(QRectF(QPointF(x0, y - t / 2), QPointF(std::max(x0, centre - gap), y + t / 2)));
     ink_.addRect(QRectF(QPointF(std::min(x1, centre + gap), y - t / 2), QPointF(x1, y + t / 2)));
     ink_.addRect(QRectF(QPointF(x0, y - t / 2), QPointF(x0 + t, y + kBracketHook)));
     ink_.addRect(QRectF(QPointF(x1 - t, y - t / 2), QPointF(x1, y + kBracketHook)));
-    tupletNumber(number, centre, y - digit.center().y());
+    tupletNumber(number, centre, baseline);
 }
 
 void Engraver::staffLine(double x0, double x1)

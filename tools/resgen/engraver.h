@@ -14,7 +14,6 @@ constexpr double beamSpacing = 0.25;
 constexpr double staffLineThickness = 0.13;
 constexpr double tupletBracketThickness = 0.16;
 constexpr double stemLength = 3.5;       // head line to the end of an up-stem
-constexpr double longStemLength = 4.0;   // room for three beams
 } // namespace engraving
 
 class Engraver {
@@ -41,9 +40,9 @@ public:
     // Tuplet digits centred on centreX, standing on the baseline.
     void tupletNumber(int number, double centreX, double baseline);
     double tupletNumberWidth(int number) const;
-    // Bracket from x0 to x1 at height y with hooks pointing down and a gap
-    // for its number, which is centred in it.
-    void tupletBracket(int number, double x0, double x1, double y);
+    // Bracket from x0 to x1 with hooks pointing down and a gap for its
+    // number, which stands on `baseline` with the bracket through its middle.
+    void tupletBracket(int number, double x0, double x1, double baseline);
     void staffLine(double x0, double x1);
     void timeSignatureDigit(int digit, double centreX, double centreY);
 

@@ -70,7 +70,7 @@ QImage canvasBackdrop(const MusicFont& font)
     return image;
 }
 
-Ink engraveRhythmRow(const MusicFont& font, const QStringList& rhythmNames, double gap, double spread)
+Ink engraveRhythmRow(const MusicFont& font, const QStringList& rhythmNames, double gap, double spread, double strokeGap)
 {
     Ink ink;
     double x = 0;
@@ -78,9 +78,10 @@ Ink engraveRhythmRow(const MusicFont& font, const QStringList& rhythmNames, doub
         const Rhythm* rhythm = findRhythm(name);
         if (!rhythm)
             continue;
-        const double compact = compactBeatWidth(font, *rhythm);
+        const double compact = compactBeatWidth(font, *rhythm, strokeGap);
         const double natural = std::max(compact, rhythm->advance / kStaffSpace);
-        const Ink figure = engraveRhythm(font, *rhythm, compact + spread * (natural - compact));
+        const double beat = spread >= 0 ? compact + spread * (natural - compact) : compact * (1 + spread);
+        const Ink figure = engraveRhythm(font, *rhythm, beat, strokeGap);
         ink.append(figure, QPointF(x, 0));
         x += figure.bounds().right() + gap;
     }
@@ -108,39 +109,90 @@ const std::vector<LevelPicture>& levelPictures()
     return table;
 }
 
+namespace {
+
+// A level picture's row stays this far inside its button.
+constexpr double kLevelMargin = 3;
+
+QSizeF levelBox(const LevelPicture& level) { return QSizeF(level.size) - QSizeF(2 * kLevelMargin, 2 * kLevelMargin); }
+
+// One staff size for all the level pictures, so their notes compare at a
+// glance: the largest at which every row fits its button's height.
+double levelStaffSpace(const MusicFont& font)
+{
+    double space = 8.0;
+    for (const LevelPicture& level : levelPictures()) {
+        const Ink row = engraveRhythmRow(font, level.rhythms, 1.6, 0);
+        space = std::min(space, fittingSpace(row, QSizeF(1e6, levelBox(level).height()), space));
+    }
+    return space;
+}
+
+// The level's row at `space` pixels per staff space: its beats spread out
+// towards their spacing on the canvas as far as the button allows, or,
+// where even the compact row would be too wide, the gaps between beats and
+// then between notes tightened until it fits.
+Ink levelRow(const MusicFont& font, const LevelPicture& level, double space)
+{
+    const QSizeF box = levelBox(level);
+    auto fits = [&](const Ink& row) {
+        const QRectF b = row.bounds();
+        return b.width() * space <= box.width() && b.height() * space <= box.height();
+    };
+    for (double spread = 1.0; spread > 0.01; spread -= 0.05)
+        if (Ink row = engraveRhythmRow(font, level.rhythms, 1.6, spread); fits(row))
+            return row;
+    constexpr int kSteps = 10;
+    for (int step = 0; step < kSteps; ++step) {
+        const double tighten = double(step) / kSteps;
+        const Ink row = engraveRhythmRow(font, level.rhythms, 1.6 - tighten * 0.8, 0, kStrokeGap - tighten * 0.35);
+        if (fits(row))
+            return row;
+    }
+    // Short notes keep the least step; longer ones lose their extra room.
+    for (int step = 1; step < kSteps; ++step) {
+        const Ink row = engraveRhythmRow(font, level.rhythms, 0.8, -double(step) / kSteps, kStrokeGap - 0.35);
+        if (fits(row))
+            return row;
+    }
+    return engraveRhythmRow(font, level.rhythms, 0.8, -1, kStrokeGap - 0.35);
+}
+
+} // namespace
+
 QImage levelPicture(const MusicFont& font, const LevelPicture& level)
 {
+    const double space = levelStaffSpace(font);
     QImage image = transparentImage(level.size);
-    const QRectF box(QPointF(3, 3), QSizeF(level.size) - QSizeF(6, 6));
-    constexpr double kLargest = 8.0;
-    // As large as the height allows; then, where the button is wide enough,
-    // the beats spread out towards their spacing on the canvas.
-    const double tallest = fittingSpace(engraveRhythmRow(font, level.rhythms, 1.6, 0), QSizeF(1e6, box.height()), kLargest);
-    Ink ink = engraveRhythmRow(font, level.rhythms, 1.6, 0);
-    for (double spread = 1.0; spread > 0; spread -= 0.05) {
-        Ink wider = engraveRhythmRow(font, level.rhythms, 1.6, spread);
-        if (fittingSpace(wider, box.size(), kLargest) >= tallest) {
-            ink = wider;
-            break;
-        }
-    }
-    paintCentred(image, ink, box, fittingSpace(ink, box.size(), kLargest));
+    const QRectF box(QPointF(kLevelMargin, kLevelMargin), levelBox(level));
+    paintCentred(image, levelRow(font, level, space), box, space);
     return image;
 }
 
 QImage timeSignature(const MusicFont& font, int beats)
 {
     const QSize size(38, 63);
-    QImage image = transparentImage(size);
-    Ink ink;
-    Engraver e(font, ink);
+    // White around the numerals, and the line reaching well past them on
+    // both sides, so the picture reads as a time signature on a staff and
+    // not as a fraction.
+    constexpr double kMarginY = 7;      // pixels above and below the numerals
+    constexpr double kLineOverhang = 6; // pixels of line beyond them on each side
+    constexpr double kLineEnd = 1;      // pixels left clear at the picture's sides
+    Ink numerals;
+    Engraver digits(font, numerals);
     // The digits fill the two spaces above and below the line, as on a
     // five-line staff whose middle line this is.
-    e.staffLine(-1.3, 1.3);
-    e.timeSignatureDigit(beats, 0, -1.05);
-    e.timeSignatureDigit(4, 0, 1.05);
-    const double space = (size.height() - 3) / 4.2;
-    paintInk(image, ink, space, QPointF(size.width() / 2.0, size.height() / 2.0));
+    digits.timeSignatureDigit(beats, 0, -1.05);
+    digits.timeSignatureDigit(4, 0, 1.05);
+    const QRectF b = numerals.bounds();
+    const double space = std::min((size.height() - 2 * kMarginY) / b.height(),
+                                  (size.width() - 2 * (kLineEnd + kLineOverhang)) / b.width());
+    Ink ink;
+    const double halfLine = (size.width() / 2.0 - kLineEnd) / space;
+    Engraver(font, ink).staffLine(-halfLine, halfLine);
+    ink.append(numerals);
+    QImage image = transparentImage(size);
+    paintInk(image, ink, space, QPointF(size.width() / 2.0, size.height() / 2.0 - b.center().y() * space));
     return image;
 }
 

@@ -31,7 +31,10 @@ QImage timeSignature(const MusicFont& font, int beats);
 
 // The rhythms side by side on a staff line, `gap` staff spaces apart, each
 // beat `spread` of the way from its compact width (0) to its width on the
-// canvas (1): used by the level pictures and the cover.
-Ink engraveRhythmRow(const MusicFont& font, const QStringList& rhythmNames, double gap, double spread);
+// canvas (1), notes at least `strokeGap` apart; a spread below 0 squeezes
+// the beats below their compact width, down to every note the least step
+// from the one before (-1). Used by the level pictures and the cover.
+Ink engraveRhythmRow(const MusicFont& font, const QStringList& rhythmNames, double gap, double spread,
+                     double strokeGap = kStrokeGap);
 
 } // namespace resgen

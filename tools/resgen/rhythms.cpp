@@ -12,20 +12,31 @@ struct Placed {
     double x; // a note's head left edge; a rest is centred where a head would be
 };
 
-// Beamed runs: consecutive notes shorter than a crotchet, unbroken by a rest
-// or a crotchet. A run of one note is flagged instead.
-std::vector<std::pair<size_t, size_t>> beamRuns(const std::vector<Placed>& placed)
+bool beamable(const Stroke& s) { return !s.rest && s.beams > 0; }
+
+// Beamed runs: consecutive notes shorter than a crotchet, unbroken by a
+// crotchet. A rest breaks a run too, but inside a tuplet a short rest
+// between two such notes stands under the beam, so the beam holds the whole
+// tuplet. A run of one note is flagged instead.
+std::vector<std::pair<size_t, size_t>> beamRuns(const Rhythm& rhythm)
 {
+    const auto& s = rhythm.strokes;
     std::vector<std::pair<size_t, size_t>> runs;
     size_t i = 0;
-    while (i < placed.size()) {
-        if (placed[i].stroke.rest || placed[i].stroke.beams == 0) {
+    while (i < s.size()) {
+        if (!beamable(s[i])) {
             ++i;
             continue;
         }
         size_t end = i;
-        while (end + 1 < placed.size() && !placed[end + 1].stroke.rest && placed[end + 1].stroke.beams > 0)
-            ++end;
+        while (true) {
+            if (end + 1 < s.size() && beamable(s[end + 1]))
+                end += 1;
+            else if (rhythm.tuplet && end + 2 < s.size() && s[end + 1].rest && s[end + 1].beams > 0 && beamable(s[end + 2]))
+                end += 2;
+            else
+                break;
+        }
         runs.emplace_back(i, end);
         i = end + 1;
     }
@@ -68,14 +79,14 @@ constexpr double kFlagWidth = 1.12;
 constexpr double kFlagClearance = 0.3;
 
 // How far a stroke reaches right of its x: the head or rest, a dot, a flag.
-double strokeWidth(const Engraver& e, const std::vector<Stroke>& strokes, size_t i)
+double strokeWidth(const Engraver& e, const Rhythm& rhythm, size_t i)
 {
-    const Stroke& s = strokes[i];
+    const Stroke& s = rhythm.strokes[i];
     if (s.rest)
         return e.headWidth() / 2 + e.restWidth(s.beams) / 2;
-    double width = e.headWidth() + (s.dotted ? 0.65 : 0);
-    auto beamable = [&](size_t j) { return j < strokes.size() && !strokes[j].rest && strokes[j].beams > 0; };
-    const bool flagged = s.beams > 0 && !(i > 0 && beamable(i - 1)) && !beamable(i + 1);
+    const double width = e.headWidth() + (s.dotted ? 0.65 : 0);
+    const auto runs = beamRuns(rhythm);
+    const bool flagged = std::any_of(runs.begin(), runs.end(), [&](const auto& run) { return run.first == i && run.second == i; });
     return flagged ? e.stemLeft(0) + kFlagWidth + kFlagClearance : width;
 }
 
@@ -86,21 +97,22 @@ double strokeLeft(const Engraver& e, const Stroke& s)
 }
 
 // The least distance from stroke i - 1's x to stroke i's.
-double leastStep(const Engraver& e, const std::vector<Stroke>& strokes, size_t i)
+double leastStep(const Engraver& e, const Rhythm& rhythm, size_t i, double strokeGap)
 {
-    return strokeWidth(e, strokes, i - 1) + kStrokeGap - strokeLeft(e, strokes[i]);
+    return strokeWidth(e, rhythm, i - 1) + strokeGap - strokeLeft(e, rhythm.strokes[i]);
 }
 
 // Each stroke's x on a beat `beatWidth` wide: the step from one stroke to
 // the next is its share of the beat, or the least step when that is more.
-std::vector<Placed> place(const Engraver& e, const std::vector<Stroke>& strokes, double beatWidth)
+std::vector<Placed> place(const Engraver& e, const Rhythm& rhythm, double beatWidth, double strokeGap)
 {
+    const auto& strokes = rhythm.strokes;
     std::vector<Placed> placed;
     for (size_t i = 0; i < strokes.size(); ++i) {
         double x = kBeatLeadIn + strokes[i].offset / 60.0 * beatWidth;
         if (i > 0) {
             const double share = (strokes[i].offset - strokes[i - 1].offset) / 60.0 * beatWidth;
-            x = placed.back().x + std::max(share, leastStep(e, strokes, i));
+            x = placed.back().x + std::max(share, leastStep(e, rhythm, i, strokeGap));
         }
         placed.push_back({strokes[i], x});
     }
@@ -109,7 +121,7 @@ std::vector<Placed> place(const Engraver& e, const std::vector<Stroke>& strokes,
 
 } // namespace
 
-double compactBeatWidth(const MusicFont& font, const Rhythm& rhythm)
+double compactBeatWidth(const MusicFont& font, const Rhythm& rhythm, double strokeGap)
 {
     Ink scratch;
     const Engraver e(font, scratch);
@@ -117,7 +129,7 @@ double compactBeatWidth(const MusicFont& font, const Rhythm& rhythm)
     double width = 3.0;
     for (size_t i = 1; i < strokes.size(); ++i) {
         const double share = (strokes[i].offset - strokes[i - 1].offset) / 60.0;
-        width = std::max(width, leastStep(e, strokes, i) / share);
+        width = std::max(width, leastStep(e, rhythm, i, strokeGap) / share);
     }
     return width;
 }
@@ -129,7 +141,7 @@ double fittingBeatWidth(const MusicFont& font, const Rhythm& rhythm, double pict
     const auto& strokes = rhythm.strokes;
     const double limit = pictureWidth - kBeatLeadOut;
     auto fits = [&](double beatWidth) {
-        return place(e, strokes, beatWidth).back().x + strokeWidth(e, strokes, strokes.size() - 1) <= limit;
+        return place(e, rhythm, beatWidth, kStrokeGap).back().x + strokeWidth(e, rhythm, strokes.size() - 1) <= limit;
     };
     if (fits(pictureWidth))
         return pictureWidth;
@@ -143,14 +155,15 @@ double fittingBeatWidth(const MusicFont& font, const Rhythm& rhythm, double pict
     return narrow;
 }
 
-Ink engraveRhythm(const MusicFont& font, const Rhythm& rhythm, double beatWidth)
+Ink engraveRhythm(const MusicFont& font, const Rhythm& rhythm, double beatWidth, double strokeGap)
 {
     Ink ink;
     Engraver e(font, ink);
-    const std::vector<Placed> placed = place(e, rhythm.strokes, beatWidth);
+    const std::vector<Placed> placed = place(e, rhythm, beatWidth, strokeGap);
 
-    const bool threeBeams = std::any_of(placed.begin(), placed.end(), [](const Placed& p) { return p.stroke.beams >= 3; });
-    const double stemTop = -(threeBeams ? engraving::longStemLength : engraving::stemLength);
+    // One stem length for every group, so that in a bar the beams of one
+    // kind and the tuplet numbers each stand at one height.
+    const double stemTop = -engraving::stemLength;
 
     for (const Placed& p : placed) {
         if (p.stroke.rest) {
@@ -163,7 +176,7 @@ Ink engraveRhythm(const MusicFont& font, const Rhythm& rhythm, double beatWidth)
             e.augmentationDot(p.x);
     }
 
-    const auto runs = beamRuns(placed);
+    const auto runs = beamRuns(rhythm);
     bool oneBeamHoldsAll = false;
     for (const auto& [first, last] : runs) {
         if (first == last)
@@ -175,9 +188,10 @@ Ink engraveRhythm(const MusicFont& font, const Rhythm& rhythm, double beatWidth)
     }
 
     if (rhythm.tuplet) {
+        const double numberBaseline = stemTop - 0.5;
         if (oneBeamHoldsAll) {
             const double centre = (e.stemLeft(placed.front().x) + e.stemRight(placed.back().x)) / 2;
-            e.tupletNumber(rhythm.tuplet, centre, stemTop - 0.5);
+            e.tupletNumber(rhythm.tuplet, centre, numberBaseline);
         } else {
             // A rest or an unbeamed note inside the tuplet: a bracket shows its
             // extent.
@@ -187,7 +201,7 @@ Ink engraveRhythm(const MusicFont& font, const Rhythm& rhythm, double beatWidth)
             auto rightOf = [&](const Placed& p) {
                 return p.stroke.rest ? p.x + (e.headWidth() + e.restWidth(p.stroke.beams)) / 2 : e.stemRight(p.x);
             };
-            e.tupletBracket(rhythm.tuplet, leftOf(placed.front()), rightOf(placed.back()), stemTop - 1.0);
+            e.tupletBracket(rhythm.tuplet, leftOf(placed.front()), rightOf(placed.back()), numberBaseline);
         }
     }
     return ink;

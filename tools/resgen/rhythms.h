@@ -47,9 +47,10 @@ constexpr double kBeatLeadOut = 0.6;
 constexpr double kStrokeGap = 0.7;
 
 // The narrowest beat, in staff spaces, that still keeps the rhythm's notes
-// and rests apart in proportion to their offsets: for small pictures, where
-// the canvas's advances would waste room.
-double compactBeatWidth(const MusicFont& font, const Rhythm& rhythm);
+// and rests apart in proportion to their offsets, at least `strokeGap`
+// between neighbours: for small pictures, where the canvas's advances would
+// waste room.
+double compactBeatWidth(const MusicFont& font, const Rhythm& rhythm, double strokeGap = kStrokeGap);
 
 // The beat width for a picture `pictureWidth` staff spaces wide: the whole
 // width, squeezed just enough that the last note, flag included, ends
@@ -58,7 +59,7 @@ double fittingBeatWidth(const MusicFont& font, const Rhythm& rhythm, double pict
 
 // The rhythm on a beat `beatWidth` staff spaces wide starting at x = 0, the
 // head line at y = 0. Each gap between neighbours is its share of the beat,
-// or kStrokeGap past the one before when that share is too small.
-Ink engraveRhythm(const MusicFont& font, const Rhythm& rhythm, double beatWidth);
+// or `strokeGap` past the one before when that share is too small.
+Ink engraveRhythm(const MusicFont& font, const Rhythm& rhythm, double beatWidth, double strokeGap = kStrokeGap);
 
 } // namespace resgen
