@@ -23,6 +23,9 @@ import sys
 import tempfile
 import time
 
+import sight_reading
+import sound_track
+
 SKIP = 77
 
 # Fastest tempo: 20 ticks a beat, 4 beats, a bar of 80 ticks (1.33 s).
@@ -130,6 +133,7 @@ class Run:
         self.tapper = None
         self.starts = 0
         self.midi_log = os.path.join(workdir, "midi.log")
+        self.environment = {}  # a scenario's additions to the program's environment
 
     def display_refused(self):
         """True when a start of the program could not reach the display."""
@@ -151,6 +155,7 @@ class Run:
             "XDG_RUNTIME_DIR": self.runtime,
             "SDL_AUDIODRIVER": "dummy",
         })
+        env.update(self.environment)
         env.pop("XAUTHORITY", None)
         return env
 
@@ -353,26 +358,45 @@ def midi_notes(take_notes):
 # --- scenarios -------------------------------------------------------------------
 
 
+# Sight-read runs: a tempo slow enough, and the next bar shown early enough
+# (80 beat units, 53 ticks), to read each bar off the screen before it starts.
+READING_TEMPO = 40
+READING_EARLY = 80
+READING_SETTINGS = [f"tickspeed={READING_TEMPO}", f"earlychange={READING_EARLY}"]
+SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+# Hits perfect or near (at most 5 ticks off) a sight-read test must reach, in %.
+ON_TIME_SHARE = 90
+
+
+def sight_read_test(run):
+    """Plays one test by reading the canvas; returns (player, pressed, notes)."""
+    try:
+        return sight_reading.sight_read(run, SOURCE_DIR, READING_TEMPO, READING_EARLY, BARS)
+    except ValueError as error:
+        raise Failure(str(error))
+
+
+def check_on_time(data):
+    share = float(data["line4"]) + float(data["line5"])
+    print(f"perfect {data['line4']} %, near {data['line5']} %, way off {data['line6']} %")
+    check(share >= ON_TIME_SHARE, f"only {share:.1f} % of the hits perfect or near: {data}")
+
+
 def scenario_keys(run):
-    """A test played with key taps is saved, read back by the next start, and
-    the next start leaves the file as it is."""
-    run.write_settings()
+    """A test sight-read and tapped on its onsets scores nearly every hit
+    perfect or near; it is saved, read back by the next start, and the next
+    start leaves the file as it is."""
+    run.write_settings(*READING_SETTINGS)
     run.start()
     no_tests = run.totals_picture()
-    run.start_tapper()
-    pressed = run.click_start()
-    count_in_start = pressed + PRESTART
-    for hit in GRID:
-        due = count_in_start + (BAR_TICKS + hit) * TICK
-        time.sleep(max(0.0, due - time.monotonic()))
-        run.tap()
+    sight_read_test(run)
     data = run.wait_for_tests(1)
     run.terminate()
 
     check(data["ttestslabel"] == "Number of tests 1", f"totals after one test: {data['ttestslabel']!r}")
     check(int(data["line2"]) > 0, f"no notes counted: {data['tnoteslabel']!r}")
-    check(hits_were_scored(data), f"the taps were not scored: {data}")
-    check(data["line10"] == "20" and data["line9"] == "notlp" and data["line7"] == "notmidi",
+    check_on_time(data)
+    check(data["line10"] == str(READING_TEMPO) and data["line9"] == "notlp" and data["line7"] == "notmidi",
           f"settings not kept: {data}")
 
     saved = run.data_bytes()
@@ -387,6 +411,82 @@ def scenario_keys(run):
     run.terminate()
     check(run.data_bytes() == saved, "the second start changed the data file")
     check(run.read_data()["ttestslabel"] == "Number of tests 1", "the data file no longer counts one test")
+
+
+def expected_clicks(beats=4):
+    """hi on every bar line, low on the other beats: the count-in, the bars
+    before the last, and the last bar's beats up to its end (the test ends
+    once the position passes the bar span less the request margin)."""
+    end = READING_TEMPO * beats - int(READING_EARLY / 60 * READING_TEMPO)
+    bar = ["hi"] + ["low"] * (beats - 1)
+    last = [name for k, name in enumerate(bar) if k * READING_TEMPO <= end]
+    return bar * BARS + last
+
+
+def scenario_sound(run):
+    """What the program sounds, recorded through SDL's disk driver: the
+    count-in's and the test's clicks on the beat grid, hi on the bar lines
+    and low between, and a hit sound right after each tap."""
+    recorder = sound_track.SoundRecorder(run.workdir)
+    run.environment.update(recorder.environment())
+    run.write_settings(*READING_SETTINGS)
+    run.start()
+    player, pressed, notes = sight_read_test(run)
+    run.wait_for_tests(1)
+    run.terminate()
+    try:
+        voices = sound_track.heard(recorder, os.path.join(run.build, "tools", "res"))
+    except ValueError as error:
+        raise Failure(f"the recording: {error}")
+
+    faults, grid = sound_track.metronome(voices, READING_TEMPO, expected_clicks())
+    if grid:
+        delays, spacing = sorted(grid["delays"]), sorted(grid["spacing"])
+        print(f"clicks after their beat's tick: {delays[0] * 1000:.1f} / {delays[len(delays) // 2] * 1000:.1f}"
+              f" / {delays[-1] * 1000:.1f} ms (min / median / max); beat spacing {spacing[0] * 1000:.1f} /"
+              f" {spacing[len(spacing) // 2] * 1000:.1f} / {spacing[-1] * 1000:.1f} ms;"
+              f" count-in {grid['origin'] / 60 - pressed:.3f} s after the press")
+        # Within a pass of the clock, a buffer and a tick of slack for a
+        # loaded machine; a late pass delays every later click.
+        faults += [f"click {k} {d * 1000:.0f} ms off its beat" for k, d in enumerate(grid["delays"])
+                   if not -0.005 <= d <= 0.050]
+        # The count-in begins when the pre-start wait of 2 s ends.
+        if not 1.9 <= grid["origin"] / 60 - pressed <= 2.2:
+            faults.append(f"the count-in began {grid['origin'] / 60 - pressed:.3f} s after the press")
+    tone_faults, tone_delays = sound_track.hit_sounds(voices, player.tapped)
+    faults += tone_faults
+    if tone_delays:
+        d = sorted(tone_delays)
+        print(f"hit sounds after their taps: {d[0] * 1000:.1f} / {d[len(d) // 2] * 1000:.1f} / {d[-1] * 1000:.1f} ms"
+              f" (min / median / max) for {len(d)} taps")
+        faults += [f"tap {k}: hit sound {v * 1000:.0f} ms after it" for k, v in enumerate(tone_delays)
+                   if not 0 <= v <= 0.060]
+    check(not faults, "; ".join(faults[:6]))
+
+
+def scaled_main_window(run, scale):
+    check(run.program.poll() is None, f"the program ended early with status {run.program.returncode}")
+    for window, width, height in run.windows():
+        if width > 100 and height > 100:
+            return (window, width, height)
+    return None
+
+
+def scenario_scaled(run):
+    """At a screen scale of 1.5 the main window's fixed size is scaled exactly:
+    1440 x 938 device pixels for its 960 x 625 client area (with the menu bar)."""
+    scale = 1.5
+    run.environment.update({"QT_FONT_DPI": str(int(96 * scale))})
+    run.write_settings()
+    run.main_window = lambda: scaled_main_window(run, scale)
+    run.start()
+    window, width, height = run.window
+    time.sleep(0.5)
+    print(f"main window {width} x {height} at scale {scale}")
+    check(width == round(960 * scale), f"the main window is {width} wide at scale {scale}, not {round(960 * scale)}")
+    menu = height - round(CLIENT_HEIGHT * scale)
+    check(0 < menu < 40 * scale, f"the main window is {height} high at scale {scale}")
+    run.terminate()
 
 
 def midi_run(run, script_lines, *settings):
@@ -483,6 +583,8 @@ def scenario_save_failure(run):
 
 SCENARIOS = {
     "keys": scenario_keys,
+    "sound": scenario_sound,
+    "scaled": scenario_scaled,
     "midi": scenario_midi,
     "midi-non-hits": scenario_midi_non_hits,
     "midi-faults": scenario_midi_faults,
