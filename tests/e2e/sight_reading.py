@@ -166,27 +166,29 @@ def sight_read(run, source_dir, tickspeed, earlychange, bars=4, beats=4, level=(
         # Bar 0 is shown from the test start, each next bar from its request
         # in the bar before; a moment for the repaint.
         shown = start_tick if bar == 0 else start_tick + bar * bar_span + bar_span - margin + 1
-        time.sleep(max(0.0, shown / 60 + 0.12 - time.monotonic()))
-        rows = None
-        for attempt in range(4):
-            rows = capture(run, CANVAS)
-            if rows and rows != previous:
-                break
-            time.sleep(0.05)  # the same picture as the last bar, or none yet: look again
-        if rows is None:
-            raise ValueError(f"bar {bar}: no picture of the notation canvas")
-        previous = rows
-        if os.environ.get("VELVANE_E2E_SHOTS"):
-            with open(os.path.join(run.workdir, f"bar{bar}.gray"), "wb") as f:
-                f.write(b"".join(rows))
-        heads = heads_on(rows)
-        if head_offset is None:
-            # A test's first beat is the crotchet: its head marks a beat's start.
-            head_offset = heads[0] - FIRST_PICTURE if heads else 0
+        time.sleep(max(0.0, shown / 60 + 0.1 - time.monotonic()))
         last = bar == bars - 1
-        reading = parse_bar(heads, groups, beats - 1 if last else beats, head_offset)
-        if reading is None:
-            raise ValueError(f"bar {bar}: heads at {heads} read as no bar of the level")
+        # Looked at again until it shows a bar other than the last one read;
+        # two bars may look alike, so at the bar's start what it shows stands.
+        deadline = (start_tick + (bar + 1) * bar_span) / 60 - 0.05
+        while True:
+            rows = capture(run, CANVAS)
+            heads = heads_on(rows) if rows else []
+            # A test's first beat is the crotchet: its head shows where a
+            # beat's head stands from the beat's picture.
+            offset = head_offset if head_offset is not None else heads[0] - FIRST_PICTURE if heads else 0
+            reading = parse_bar(heads, groups, beats - 1 if last else beats, offset) if heads else None
+            if reading is not None and (rows != previous or time.monotonic() > deadline):
+                head_offset = offset
+                break
+            if time.monotonic() > deadline + 0.5:
+                raise ValueError(f"bar {bar}: heads at {heads} read as no bar of the level")
+            time.sleep(0.04)
+        previous = rows
+        # What was read, kept with a failed run's files
+        # (convert -size 725x231 -depth 8 gray:bar0.gray bar0.png).
+        with open(os.path.join(run.workdir, f"bar{bar}.gray"), "wb") as f:
+            f.write(b"".join(rows))
         for beat, offset in reading:
             onset = bar * bar_span + beat * tickspeed + int(offset / BEAT_UNITS * tickspeed)
             notes.append(onset)

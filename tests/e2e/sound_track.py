@@ -38,9 +38,6 @@ FULL_READ = 4096 // BYTES_PER_FRAME
 
 def record(fifo, raw_path, stamps_path):
     """Drains the FIFO until SIGTERM; every read is stamped."""
-    # Opened for reading and writing, the FIFO always has a writer, so the
-    # program's closes never end the recording and its opens never block.
-    fd = os.open(fifo, os.O_RDWR)
     chunks, stamps, total = [], [], 0
 
     class Stop(Exception):
@@ -49,7 +46,10 @@ def record(fifo, raw_path, stamps_path):
     def stop(*_):
         raise Stop()  # a read blocked on an idle FIFO ends with it
     signal.signal(signal.SIGTERM, stop)
+    # Opened for reading and writing, the FIFO always has a writer, so the
+    # program's closes never end the recording and its opens never block.
     try:
+        fd = os.open(fifo, os.O_RDWR)
         while True:
             data = os.read(fd, 1 << 16)
             stamps.append(f"{time.monotonic():.6f} {total} {len(data)}\n")
@@ -71,8 +71,11 @@ class SoundRecorder:
         self.raw = os.path.join(workdir, "sound.raw")
         self.stamps = os.path.join(workdir, "sound-stamps.txt")
         os.mkfifo(self.fifo)
+        # Its own output goes nowhere: a pipe it held open would keep the
+        # caller of the whole run waiting.
         self.process = subprocess.Popen([sys.executable, os.path.abspath(__file__), "record",
-                                         self.fifo, self.raw, self.stamps])
+                                         self.fifo, self.raw, self.stamps],
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         # The recorder must hold the FIFO before the program opens it.
         end = time.monotonic() + 30
         while not self._holding() and time.monotonic() < end:
@@ -88,12 +91,19 @@ class SoundRecorder:
     def environment(self):
         return {"SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": self.fifo}
 
+    def end(self):
+        if self.process.poll() is None:
+            self.process.send_signal(signal.SIGTERM)
+            try:
+                self.process.wait(30)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+
     def stop(self):
         """Ends the recording; returns (samples, stamps) with stamps a list
         of (monotonic time, first sample, sample count) for every read."""
-        if self.process.poll() is None:
-            self.process.send_signal(signal.SIGTERM)
-            self.process.wait(30)
+        self.end()
         samples = array.array("h")
         with open(self.raw, "rb") as f:
             samples.frombytes(f.read())
@@ -201,6 +211,8 @@ def sample_time(stamps, sample, period):
 def heard(recorder, res_dir):
     """Ends the recording; returns its voices as (monotonic time, name)."""
     samples, stamps = recorder.stop()
+    if not samples:
+        raise ValueError("the program wrote no sound at all")
     period = buffer_period(stamps)
     return [(sample_time(stamps, s, period), name) for s, name in find_voices(samples, load_sounds(res_dir))]
 

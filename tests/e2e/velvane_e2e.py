@@ -428,16 +428,18 @@ def scenario_sound(run):
     count-in's and the test's clicks on the beat grid, hi on the bar lines
     and low between, and a hit sound right after each tap."""
     recorder = sound_track.SoundRecorder(run.workdir)
-    run.environment.update(recorder.environment())
-    run.write_settings(*READING_SETTINGS)
-    run.start()
-    player, pressed, notes = sight_read_test(run)
-    run.wait_for_tests(1)
-    run.terminate()
     try:
+        run.environment.update(recorder.environment())
+        run.write_settings(*READING_SETTINGS)
+        run.start()
+        player, pressed, notes = sight_read_test(run)
+        run.wait_for_tests(1)
+        run.terminate()
         voices = sound_track.heard(recorder, os.path.join(run.build, "tools", "res"))
     except ValueError as error:
         raise Failure(f"the recording: {error}")
+    finally:
+        recorder.end()
 
     faults, grid = sound_track.metronome(voices, READING_TEMPO, expected_clicks())
     if grid:
@@ -449,7 +451,7 @@ def scenario_sound(run):
         # Within a pass of the clock, a buffer and a tick of slack for a
         # loaded machine; a late pass delays every later click.
         faults += [f"click {k} {d * 1000:.0f} ms off its beat" for k, d in enumerate(grid["delays"])
-                   if not -0.005 <= d <= 0.050]
+                   if not -0.005 <= d <= 0.060]
         # The count-in begins when the pre-start wait of 2 s ends.
         if not 1.9 <= grid["origin"] / 60 - pressed <= 2.2:
             faults.append(f"the count-in began {grid['origin'] / 60 - pressed:.3f} s after the press")
@@ -460,7 +462,7 @@ def scenario_sound(run):
         print(f"hit sounds after their taps: {d[0] * 1000:.1f} / {d[len(d) // 2] * 1000:.1f} / {d[-1] * 1000:.1f} ms"
               f" (min / median / max) for {len(d)} taps")
         faults += [f"tap {k}: hit sound {v * 1000:.0f} ms after it" for k, v in enumerate(tone_delays)
-                   if not 0 <= v <= 0.060]
+                   if not 0 <= v <= 0.100]
     check(not faults, "; ".join(faults[:6]))
 
 
@@ -474,7 +476,9 @@ def scaled_main_window(run, scale):
 
 def scenario_scaled(run):
     """At a screen scale of 1.5 the main window's fixed size is scaled exactly:
-    1440 x 938 device pixels for its 960 x 625 client area (with the menu bar)."""
+    1440 device pixels wide for its 960. The scale comes from the screen's
+    DPI (144), which Qt rounds by the program's policy; QT_SCALE_FACTOR
+    would be applied unrounded."""
     scale = 1.5
     run.environment.update({"QT_FONT_DPI": str(int(96 * scale))})
     run.write_settings()
