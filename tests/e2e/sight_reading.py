@@ -162,8 +162,10 @@ def sight_read(run, source_dir, tickspeed, earlychange, bars=4, beats=4, level=(
     margin = int(earlychange / BEAT_UNITS * tickspeed)
     player = Player(run)
     pressed = player.press_start()
-    # The test starts on the tick the pre-start wait ends in.
-    start_tick = int((pressed + PRESTART) * 60)
+    # The test starts on the tick the pre-start wait ends in; the press
+    # reaches the program and the wait ends a few milliseconds late (3 to 9
+    # measured against the count-in's first click).
+    start_tick = int((pressed + PRESTART + 0.006) * 60)
     head_offset = None
     notes = []
     unread = []
