@@ -23,6 +23,9 @@ import sys
 import tempfile
 import time
 
+import sight_reading
+import sound_track
+
 SKIP = 77
 
 # Fastest tempo: 20 ticks a beat, 4 beats, a bar of 80 ticks (1.33 s).
@@ -34,7 +37,8 @@ PRESTART = 2.0  # the wait between START and the count-in
 # Every onset of the default level lies on a half-beat grid.
 GRID_TICKS = BEAT_TICKS // 2
 # Settings for every run: continuous mode, the fastest tempo, and the next
-# bar requested as late as possible, so taps never run ahead into it.
+# bar requested as late as possible, so notes never run ahead into it (the
+# sight-read runs below choose their own tempo and request).
 SETTINGS = ["tickspeed=20", "listenplay=0", "earlychange=10"]
 
 # The main window's client area is 960 x 625 under the menu bar; START is the
@@ -130,6 +134,7 @@ class Run:
         self.tapper = None
         self.starts = 0
         self.midi_log = os.path.join(workdir, "midi.log")
+        self.environment = {}  # a scenario's additions to the program's environment
 
     def display_refused(self):
         """True when a start of the program could not reach the display."""
@@ -151,6 +156,7 @@ class Run:
             "XDG_RUNTIME_DIR": self.runtime,
             "SDL_AUDIODRIVER": "dummy",
         })
+        env.update(self.environment)
         env.pop("XAUTHORITY", None)
         return env
 
@@ -318,9 +324,9 @@ class Run:
         return data
 
 
-# Hit times of the taps and notes, in ticks after the first bar line: one on
+# Hit times of the MIDI notes, in ticks after the first bar line: one on
 # every half beat of the four bars. Every onset lies on that grid and the next
-# bar's rows appear only 3 ticks before its bar line, so the n-th tap of a bar
+# bar's rows appear only 3 ticks before its bar line, so the n-th note of a bar
 # goes to the bar's n-th row, about at or before its onset, or is refused once the
 # bar's rows are all hit. Scored, that is never "nothing played": drawn bars
 # all but never leave every hit way off with an accuracy of 0 (about 1 test in
@@ -353,26 +359,43 @@ def midi_notes(take_notes):
 # --- scenarios -------------------------------------------------------------------
 
 
+# Sight-read runs: a tempo slow enough, and the next bar shown early enough
+# (80 beat units, 53 ticks), to read each bar off the screen before it starts.
+READING_TEMPO = 40
+READING_EARLY = 80
+READING_SETTINGS = [f"tickspeed={READING_TEMPO}", f"earlychange={READING_EARLY}"]
+SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+# Hits perfect or near (at most 5 ticks off) a sight-read test must reach, in %.
+ON_TIME_SHARE = 90
+
+
+def sight_read_test(run):
+    """Plays one test by reading the canvas (sight_reading.Played)."""
+    return sight_reading.sight_read(run, SOURCE_DIR, READING_TEMPO, READING_EARLY, BARS)
+
+
+def check_on_time(data, played):
+    share = float(data["line4"]) + float(data["line5"])
+    print(f"perfect {data['line4']} %, near {data['line5']} %, way off {data['line6']} %")
+    check(share >= ON_TIME_SHARE, f"only {share:.1f} % of the hits perfect or near: {data}")
+    check(not played.unread, f"not shown by their start: {', '.join(played.unread)}")
+
+
 def scenario_keys(run):
-    """A test played with key taps is saved, read back by the next start, and
-    the next start leaves the file as it is."""
-    run.write_settings()
+    """A test sight-read and tapped on its onsets scores nearly every hit
+    perfect or near; it is saved, read back by the next start, and the next
+    start leaves the file as it is."""
+    run.write_settings(*READING_SETTINGS)
     run.start()
     no_tests = run.totals_picture()
-    run.start_tapper()
-    pressed = run.click_start()
-    count_in_start = pressed + PRESTART
-    for hit in GRID:
-        due = count_in_start + (BAR_TICKS + hit) * TICK
-        time.sleep(max(0.0, due - time.monotonic()))
-        run.tap()
+    played = sight_read_test(run)
     data = run.wait_for_tests(1)
     run.terminate()
 
     check(data["ttestslabel"] == "Number of tests 1", f"totals after one test: {data['ttestslabel']!r}")
     check(int(data["line2"]) > 0, f"no notes counted: {data['tnoteslabel']!r}")
-    check(hits_were_scored(data), f"the taps were not scored: {data}")
-    check(data["line10"] == "20" and data["line9"] == "notlp" and data["line7"] == "notmidi",
+    check_on_time(data, played)
+    check(data["line10"] == str(READING_TEMPO) and data["line9"] == "notlp" and data["line7"] == "notmidi",
           f"settings not kept: {data}")
 
     saved = run.data_bytes()
@@ -387,6 +410,93 @@ def scenario_keys(run):
     run.terminate()
     check(run.data_bytes() == saved, "the second start changed the data file")
     check(run.read_data()["ttestslabel"] == "Number of tests 1", "the data file no longer counts one test")
+
+
+def expected_clicks(beats=4):
+    """hi on every bar line, low on the other beats: the count-in, the bars
+    before the last, and the last bar's beats up to its end (the test ends
+    once the position passes the bar span less the request margin)."""
+    end = READING_TEMPO * beats - int(READING_EARLY / 60 * READING_TEMPO)
+    bar = ["hi"] + ["low"] * (beats - 1)
+    last = [name for k, name in enumerate(bar) if k * READING_TEMPO <= end]
+    return bar * BARS + last
+
+
+def scenario_sound(run):
+    """What the program sounds, recorded through SDL's disk driver: the
+    count-in's and the test's clicks on the beat grid, hi on the bar lines
+    and low between, and a hit sound right after each tap."""
+    recorder = sound_track.SoundRecorder(run.workdir)
+    try:
+        run.environment.update(recorder.environment())
+        run.write_settings(*READING_SETTINGS)
+        run.start()
+        played = sight_read_test(run)
+        run.wait_for_tests(1)
+        run.terminate()
+        voices = sound_track.heard(recorder, os.path.join(run.build, "tools", "res"))
+    except ValueError as error:
+        raise Failure(f"the recording: {error}")
+    finally:
+        recorder.end()
+
+    pressed = played.pressed
+    faults, grid = sound_track.metronome(voices, READING_TEMPO, expected_clicks())
+    if grid:
+        delays, spacing = sorted(grid["delays"]), sorted(grid["spacing"])
+        print(f"clicks after their beat's tick: {delays[0] * 1000:.1f} / {delays[len(delays) // 2] * 1000:.1f}"
+              f" / {delays[-1] * 1000:.1f} ms (min / median / max); beat spacing {spacing[0] * 1000:.1f} /"
+              f" {spacing[len(spacing) // 2] * 1000:.1f} / {spacing[-1] * 1000:.1f} ms;"
+              f" count-in {grid['origin'] / 60 - pressed:.3f} s after the press")
+        # Within a pass of the clock, a buffer and a tick of slack for a
+        # loaded machine; a late pass delays every later click.
+        faults += [f"click {k} {d * 1000:.0f} ms off its beat" for k, d in enumerate(grid["delays"])
+                   if not -0.005 <= d <= 0.060]
+        # The count-in begins when the pre-start wait of 2 s ends.
+        if not 1.9 <= grid["origin"] / 60 - pressed <= 2.2:
+            faults.append(f"the count-in began {grid['origin'] / 60 - pressed:.3f} s after the press")
+    tone_faults, tone_delays = sound_track.hit_sounds(voices, played.tapped)
+    faults += tone_faults
+    if tone_delays:
+        d = sorted(tone_delays)
+        print(f"hit sounds after their taps: {d[0] * 1000:.1f} / {d[len(d) // 2] * 1000:.1f} / {d[-1] * 1000:.1f} ms"
+              f" (min / median / max) for {len(d)} taps")
+        faults += [f"tap {k}: hit sound {v * 1000:.0f} ms after it" for k, v in enumerate(tone_delays)
+                   if not 0 <= v <= 0.100]
+    if played.unread:
+        faults.append(f"not shown by their start: {', '.join(played.unread)}")
+    check(not faults, "; ".join(faults[:6]))
+
+
+def any_main_window(run):
+    """The program's first window of a main window's size at any scale."""
+    check(run.program.poll() is None, f"the program ended early with status {run.program.returncode}")
+    for window, width, height in run.windows():
+        if width > 100 and height > 100:
+            return (window, height)
+    return None
+
+
+def scenario_scaled(run):
+    """At a screen scale of 1.5 the main window's fixed size is scaled exactly:
+    1440 device pixels wide for its 960. The scale comes from the screen's
+    DPI (144), which Qt rounds by the program's policy; QT_SCALE_FACTOR
+    would be applied unrounded."""
+    scale = 1.5
+    run.environment.update({"QT_FONT_DPI": str(int(96 * scale))})
+    run.write_settings()
+    run.main_window = lambda: any_main_window(run)
+    run.start()
+    # Once mapped, the size must stay.
+    time.sleep(0.5)
+    sizes = [(w, h) for window, w, h in run.windows() if window == run.window[0]]
+    check(sizes, "the main window went away")
+    width, height = sizes[0]
+    print(f"main window {width} x {height} at scale {scale}")
+    check(width == round(960 * scale), f"the main window is {width} wide at scale {scale}, not {round(960 * scale)}")
+    menu = height - round(CLIENT_HEIGHT * scale)
+    check(0 < menu < 40 * scale, f"the main window is {height} high at scale {scale}")
+    run.terminate()
 
 
 def midi_run(run, script_lines, *settings):
@@ -573,6 +683,8 @@ def scenario_focus(run):
 
 SCENARIOS = {
     "keys": scenario_keys,
+    "sound": scenario_sound,
+    "scaled": scenario_scaled,
     "midi": scenario_midi,
     "midi-non-hits": scenario_midi_non_hits,
     "midi-faults": scenario_midi_faults,
