@@ -1,5 +1,6 @@
 // The start button (START, REPEAT TEST, STOP), the test start, the other
 // buttons and the tempo slider.
+#include "engine/clockphase.h"
 #include "engine/window1.h"
 #include "platform/numbers.h"
 #include "platform/ticks.h"
@@ -30,6 +31,9 @@ void Window1::BevelButton1_Action()
         Slider1->setEnabled(false);
         if (optionwin* open = optionwin::existing())
             open->close();
+        // The wait ends where the test clock is to start in its tick: 2000 ms
+        // are 120 ticks, so that moment is as far from now as from 2000 ms on.
+        prestarttimer->setPeriod(2000 + clockphase::waitMs());
         prestarttimer->Reset();
         resultbox->setVisible(false);
         BevelButton5->setVisible(false);

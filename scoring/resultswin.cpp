@@ -1,4 +1,5 @@
 #include "scoring/resultswin.h"
+#include "engine/clockphase.h"
 #include "engine/window1.h"
 #include "platform/services.h"
 #include "platform/ticks.h"
@@ -132,18 +133,19 @@ void resultswin::BevelButton1_Action()
         w->notecount = 0;
         w->startofnote = 0;
         w->pagenumber = 0;
-        w->replaytimer->setEnabled(true);
         metcount = 0;
         allnotes = 0;
         w->notessofar = 0;
         w->notesplayedsofar = 0;
         w->lastnotesounded = 0;
-        if (res::SoundRef click = res::hi())
-            click->Play();
-        startruntime = Ticks();
-        w->continuoustime = Ticks();
         w->lastticktime = 0;
         w->newtick = 0;
+        clockphase::start(*w->replaytimer, [w] {
+            if (res::SoundRef click = res::hi())
+                click->Play();
+            startruntime = Ticks();
+            w->continuoustime = Ticks();
+        });
         BevelButton1->setIcon(res::smallstop());
     } else {
         w->stopreplay();
