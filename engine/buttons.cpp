@@ -31,9 +31,6 @@ void Window1::BevelButton1_Action()
         Slider1->setEnabled(false);
         if (optionwin* open = optionwin::existing())
             open->close();
-        // The wait ends where the test clock is to start in its tick: 2000 ms
-        // are 120 ticks, so that moment is as far from now as from 2000 ms on.
-        prestarttimer->setPeriod(2000 + clockphase::waitMs());
         prestarttimer->Reset();
         resultbox->setVisible(false);
         BevelButton5->setVisible(false);
@@ -54,8 +51,17 @@ void Window1::BevelButton1_Action()
 
 void Window1::prestarttimer_Action()
 {
-    prestarttimer->setEnabled(false);
-    starttest();
+    auto start = [this] {
+        prestarttimer->setEnabled(false);
+        starttest();
+    };
+    // The test starts at the place in a tick where its clock is to run: the
+    // wait goes on until then, at most a tick longer (only once, so a late
+    // timer cannot keep it waiting).
+    if (const int wait = clockphase::waitMs(); wait > 0)
+        prestarttimer->startIn(wait, start);
+    else
+        start();
 }
 
 void Window1::starttest()

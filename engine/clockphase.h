@@ -14,7 +14,7 @@ class Timer;
 namespace clockphase {
 
 // Where in its tick a clock starts: far enough from both boundaries that a
-// pass running a millisecond late still sees the tick it was meant to see.
+// pass a few milliseconds late still sees the tick it was meant to see.
 constexpr int64_t startNs = 5'000'000;
 
 // Whole milliseconds from now to the next moment startNs after a tick
