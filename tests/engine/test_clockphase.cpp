@@ -72,9 +72,9 @@ protected:
 
 struct TempoCase {
     int64_t tempo;
-    // At a tempo of whole multiples of three ticks a beat every beat starts in
-    // a tick of the same place among the five passes of three ticks, so every
-    // click comes 5 ms after its tick; at others the place repeats every
+    // When a beat is a multiple of three ticks, every beat's tick has the
+    // same place among the five passes that three ticks take, so every click
+    // comes 5 ms after its tick; at other tempos the place repeats every
     // three beats.
     bool everyClickAtFive;
 };
