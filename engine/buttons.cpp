@@ -1,6 +1,7 @@
 // The start button (START, REPEAT TEST, STOP), the test start with the run
 // state and first bar line it shares with a replay, the other buttons and the
 // tempo slider.
+#include "engine/clockphase.h"
 #include "engine/window1.h"
 #include "platform/numbers.h"
 #include "platform/ticks.h"
@@ -51,8 +52,17 @@ void Window1::BevelButton1_Action()
 
 void Window1::prestarttimer_Action()
 {
-    prestarttimer->setEnabled(false);
-    starttest();
+    auto start = [this] {
+        prestarttimer->setEnabled(false);
+        starttest();
+    };
+    // The test starts at the place in a tick where its clock is to run: the
+    // wait goes on until then, at most a tick longer (only once, so a late
+    // timer cannot keep it waiting).
+    if (const int wait = clockphase::waitMs(); wait > 0)
+        prestarttimer->startIn(wait, start);
+    else
+        start();
 }
 
 void Window1::starttest()

@@ -1,6 +1,7 @@
 // The replay clock: plays the recorded hits of the last test back at the
 // current tempo, with the metronome, until the first row without a hit; and
 // the start and the end of a replay.
+#include "engine/clockphase.h"
 #include "engine/window1.h"
 #include "platform/numbers.h"
 #include "platform/ticks.h"
@@ -45,8 +46,9 @@ bool Window1::startreplay()
         return false;
     Slider1->setEnabled(false); // the replay plays at the tempo set now
     resetrunstate();
-    replaytimer->setEnabled(true);
-    startbarclock();
+    // The replay's clock runs at once, its first bar line waits for the
+    // clock's place in a tick, as a test's does.
+    clockphase::start(*replaytimer, [this] { startbarclock(); });
     if (resultswin* open = resultswin::existing())
         open->BevelButton1->setIcon(res::smallstop());
     return true;

@@ -12,7 +12,7 @@ namespace platform {
 Timer::Timer(QObject* parent) : QObject(parent)
 {
     timer_.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&timer_, &QTimer::timeout, this, [this] { fire(); });
+    QObject::connect(&timer_, &QTimer::timeout, this, [this] { Fire(); });
 }
 
 void Timer::setMode(int mode)
@@ -36,9 +36,21 @@ void Timer::setEnabled(bool on)
             timer_.start(period_);
     } else {
         timer_.stop();
+        first_ = nullptr;
     }
     if (changed)
         emit enabledChanged(on);
+}
+
+void Timer::startIn(int firstDelayMs, std::function<void()> first)
+{
+    const bool changed = !enabled_;
+    enabled_ = true;
+    first_ = std::move(first);
+    firstDelay_ = firstDelayMs;
+    timer_.start(firstDelayMs);
+    if (changed)
+        emit enabledChanged(true);
 }
 
 void Timer::Reset()
@@ -47,10 +59,17 @@ void Timer::Reset()
         timer_.start(period_);
 }
 
-void Timer::fire()
+void Timer::Fire()
 {
     if (!enabled_)
         return;
+    if (first_) {
+        std::function<void()> first = std::move(first_);
+        first_ = nullptr;
+        timer_.start(period_); // the period counts from this firing on
+        guarded(first);
+        return;
+    }
     if (mode_ == 1) {
         enabled_ = false; // a single-shot timer is off once it has fired
         emit enabledChanged(false);

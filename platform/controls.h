@@ -33,6 +33,16 @@ public:
     void setEnabled(bool on);
     // Restarts the count: the next firing comes a full period from now.
     void Reset();
+    // Enables the timer with its first firing firstDelayMs from now, which
+    // runs `first` in place of Action; the later firings follow every period
+    // from it. Disabling the timer before then drops `first`.
+    void startIn(int firstDelayMs, std::function<void()> first);
+    // The delay given to startIn while its first firing is still to come,
+    // else -1.
+    int FirstDelay() const { return first_ ? firstDelay_ : -1; }
+    // One firing, as the event loop runs it when the count is up (tests step
+    // timers with it).
+    void Fire();
 
     std::function<void()> Action;
 
@@ -41,11 +51,12 @@ signals:
     void enabledChanged(bool enabled);
 
 private:
-    void fire();
     QTimer timer_;
     int mode_ = 2;
     int period_ = 1000;
     bool enabled_ = false;
+    std::function<void()> first_;
+    int firstDelay_ = 0;
 };
 
 // A push button whose face is a picture; the picture can be read back and

@@ -9,10 +9,12 @@ namespace {
 
 std::atomic<TickSource*> installedSource{nullptr};
 
-int64_t monotonicTicks()
+constexpr int64_t perSecond = 1'000'000'000;
+
+int64_t monotonicNanoseconds()
 {
     using namespace std::chrono;
-    return ticksFromNanoseconds(duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count());
+    return duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
 } // namespace
@@ -22,15 +24,31 @@ int64_t monotonicTicks()
 // the past, so ns is never negative in use.
 int64_t ticksFromNanoseconds(int64_t ns)
 {
-    constexpr int64_t perSecond = 1'000'000'000;
     return (ns / perSecond) * 60 + (ns % perSecond) * 60 / perSecond;
+}
+
+// Tick k of a second begins at the first nanosecond n of it with
+// n * 60 >= k * 10^9, as ticksFromNanoseconds counts; working within the
+// second keeps the products small.
+int64_t nanosecondsToNextTick(int64_t ns)
+{
+    const int64_t intoSecond = ns % perSecond;
+    const int64_t next = intoSecond * 60 / perSecond + 1;
+    return (next * perSecond + 59) / 60 - intoSecond;
 }
 
 int64_t Ticks()
 {
     if (TickSource* source = installedSource.load(std::memory_order_acquire))
         return source->read();
-    return monotonicTicks();
+    return ticksFromNanoseconds(monotonicNanoseconds());
+}
+
+int64_t untilNextTick()
+{
+    if (TickSource* source = installedSource.load(std::memory_order_acquire))
+        return source->untilNextTick();
+    return nanosecondsToNextTick(monotonicNanoseconds());
 }
 
 void setTickSource(TickSource* source)

@@ -10,6 +10,8 @@ class TickSource {
 public:
     virtual ~TickSource() = default;
     virtual int64_t read() = 0;
+    // Nanoseconds from now to the next tick boundary, 1 to one tick.
+    virtual int64_t untilNextTick() = 0;
 };
 
 // Ticks since an arbitrary origin; only differences of two readings matter.
@@ -17,6 +19,14 @@ int64_t Ticks();
 
 // Whole ticks in ns >= 0 nanoseconds, rounded down, without overflow.
 int64_t ticksFromNanoseconds(int64_t ns);
+
+// Nanoseconds from ns to the next tick boundary on the same scale: where
+// ticksFromNanoseconds next counts one up.
+int64_t nanosecondsToNextTick(int64_t ns);
+
+// Nanoseconds from now to the next tick boundary of Ticks(): a clock that
+// must run in step with the ticks starts from it.
+int64_t untilNextTick();
 
 // nullptr restores the monotonic clock.
 void setTickSource(TickSource* source);

@@ -208,6 +208,43 @@ TEST(Timer, ASingleShotIsOffOnceFiredAndADisabledTimerNeverFires)
     EXPECT_EQ(fired, 1);
 }
 
+// A clock started to a moment of its own: the first firing runs the start in
+// place of a pass, the passes follow; a stop before it drops the start.
+TEST(Timer, AFirstFiringOfItsOwnRunsTheStartThenThePassesFollow)
+{
+    Timer clock;
+    clock.setPeriod(0);
+    std::vector<QString> fired;
+    clock.Action = [&] { fired.push_back(QStringLiteral("pass")); };
+    std::vector<bool> changes;
+    QObject::connect(&clock, &Timer::enabledChanged, [&](bool on) { changes.push_back(on); });
+
+    clock.startIn(0, [&] { fired.push_back(QStringLiteral("start")); });
+    EXPECT_TRUE(clock.Enabled());
+    EXPECT_EQ(clock.FirstDelay(), 0);
+    for (int i = 0; i < 20 && fired.size() < 3; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    ASSERT_GE(fired.size(), 3u);
+    EXPECT_EQ(fired[0], "start");
+    EXPECT_EQ(fired[1], "pass");
+    EXPECT_EQ(fired[2], "pass");
+    EXPECT_EQ(clock.FirstDelay(), -1);
+    EXPECT_EQ(changes, std::vector<bool>{true}) << "one change, from the start on";
+    clock.setEnabled(false);
+
+    // Stopped before its first firing, then enabled plainly: only passes.
+    fired.clear();
+    clock.startIn(7, [&] { fired.push_back(QStringLiteral("start")); });
+    EXPECT_EQ(clock.FirstDelay(), 7);
+    clock.setEnabled(false);
+    EXPECT_EQ(clock.FirstDelay(), -1);
+    clock.Fire();
+    EXPECT_TRUE(fired.empty()) << "a stopped timer does not fire";
+    clock.setEnabled(true);
+    clock.Fire();
+    EXPECT_EQ(fired, std::vector<QString>{"pass"});
+}
+
 TEST(Timer, EnabledChangedReportsEveryChangeOnceAndTheSingleShotsFiring)
 {
     Timer timer;

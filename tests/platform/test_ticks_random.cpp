@@ -37,6 +37,37 @@ TEST(Ticks, ConvertsNanosecondsExactlyWithoutOverflow)
         EXPECT_EQ(platform::ticksFromNanoseconds(c.ns), c.ticks) << "ns = " << c.ns;
 }
 
+// The time to the next boundary is exactly where the tick count goes up:
+// one nanosecond earlier it has not, at it it has.
+TEST(Ticks, TimeToTheNextTickEndsWhereTheCountGoesUp)
+{
+    struct Case {
+        int64_t ns;
+        int64_t toNext;
+    };
+    const Case cases[] = {
+        {0, 16'666'667},
+        {16'666'666, 1},
+        {16'666'667, 16'666'667}, // tick 2 begins at 33'333'334
+        {983'333'334, 16'666'666}, // the last tick of a second ends with it
+        {999'999'999, 1},
+        {1'000'000'000, 16'666'667},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(platform::nanosecondsToNextTick(c.ns), c.toNext) << "ns = " << c.ns;
+
+    const int64_t starts[] = {0, 5'000'000'123, 3'600'000'000'000, std::numeric_limits<int64_t>::max() / 2};
+    for (int64_t start : starts) {
+        for (int64_t ns = start; ns < start + 2'000'000'000; ns += 999'983) {
+            const int64_t toNext = platform::nanosecondsToNextTick(ns);
+            ASSERT_GE(toNext, 1);
+            ASSERT_LE(toNext, 16'666'667);
+            ASSERT_EQ(platform::ticksFromNanoseconds(ns + toNext - 1), platform::ticksFromNanoseconds(ns)) << ns;
+            ASSERT_EQ(platform::ticksFromNanoseconds(ns + toNext), platform::ticksFromNanoseconds(ns) + 1) << ns;
+        }
+    }
+}
+
 TEST(Ticks, MonotonicClockFollowsSteadyClockAndNeverGoesBack)
 {
     using namespace std::chrono;
@@ -90,6 +121,16 @@ TEST(FakeTicks, OnReadMovesTheClockBetweenTwoReadingsOfOneHandler)
     clock.onRead = [&seen](FakeTicks& c) { seen.push_back(c.reads); };
     Ticks();
     EXPECT_EQ(seen, std::vector<int64_t>{3});
+}
+
+TEST(FakeTicks, SetToNanosecondsGivesTheTickAndTheTimeToItsEndAsTheMonotonicClock)
+{
+    FakeTicks clock;
+    ScopedTickSource use(&clock);
+    EXPECT_EQ(platform::untilNextTick(), FakeTicks::inPhaseUntilNextTick) << "stepped by ticks: 5 ms into one";
+    clock.setNanoseconds(60'000'000'000 + 20'000'000); // 3.33 ms into tick 3601
+    EXPECT_EQ(Ticks(), 3601);
+    EXPECT_EQ(platform::untilNextTick(), 13'333'334);
 }
 
 TEST(FakeTicks, ScopeEndRestoresTheMonotonicClock)

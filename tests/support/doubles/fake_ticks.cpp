@@ -14,3 +14,13 @@ int64_t FakeTicks::read()
 }
 
 } // namespace platform
+
+namespace platform {
+
+void FakeTicks::setNanoseconds(int64_t ns)
+{
+    now = ticksFromNanoseconds(ns);
+    toNextTick = nanosecondsToNextTick(ns);
+}
+
+} // namespace platform

@@ -11,11 +11,21 @@ namespace platform {
 // readings inside one handler.
 class FakeTicks : public TickSource {
 public:
+    // Where in its tick a clock stepped by whole ticks stands: 5 ms after the
+    // boundary, the place the program's clocks start at, so a start never waits.
+    static constexpr int64_t inPhaseUntilNextTick = 16'666'667 - 5'000'000;
+
     explicit FakeTicks(int64_t start = 1000) : now(start) {}
     int64_t read() override;
+    int64_t untilNextTick() override { return toNextTick; }
     void advance(int64_t n) { now += n; }
 
+    // Sets the clock to ns nanoseconds on the monotonic clock's scale: the
+    // tick and the time to the next boundary as the monotonic clock gives them.
+    void setNanoseconds(int64_t ns);
+
     int64_t now;
+    int64_t toNextTick = inPhaseUntilNextTick;
     int64_t reads = 0;
     std::function<void(FakeTicks&)> onRead;
 };
