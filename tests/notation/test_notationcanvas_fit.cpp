@@ -2,6 +2,7 @@
 // groups are drawn smaller as a whole, in proportion and about the staff
 // line, with stems as dark as ever; bars that fit are drawn as laid out.
 #include "notation/grouptable.h"
+#include "resources/group_heads.h"
 #include "support/doubles/seeded_random.h"
 #include "shell/module1.h"
 #include "shell/resource_accessors.h"
@@ -171,28 +172,21 @@ struct Head {
 std::vector<Head> headsOnStaff(const QImage& image, int line, int leastWidth)
 {
     std::vector<Head> heads;
-    int start = -1;
-    for (int x = 0; x <= image.width(); ++x) {
-        const bool ink = x < image.width() && dark(image, x, line);
-        if (ink && start < 0)
-            start = x;
-        if (!ink && start >= 0) {
-            if (x - start >= leastWidth) {
-                const int middle = (start + x - 1) / 2;
-                int top = line, bottom = line;
-                while (top > 0 && dark(image, middle, top - 1))
-                    --top;
-                while (bottom + 1 < image.height() && dark(image, middle, bottom + 1))
-                    ++bottom;
-                Head head{start, x - 1, top, bottom};
-                for (int across = start - 1; across <= x; ++across)
-                    head.width += coverage(image, across, line);
-                for (int down = top - 1; down <= bottom + 1; ++down)
-                    head.height += coverage(image, middle, down);
-                heads.push_back(head);
-            }
-            start = -1;
-        }
+    for (const group_heads::InkRun& run : group_heads::runsOnRow(image, line, dark)) {
+        if (run.width() < leastWidth)
+            continue;
+        const int middle = (run.first + run.last) / 2;
+        int top = line, bottom = line;
+        while (top > 0 && dark(image, middle, top - 1))
+            --top;
+        while (bottom + 1 < image.height() && dark(image, middle, bottom + 1))
+            ++bottom;
+        Head head{run.first, run.last, top, bottom};
+        for (int across = run.first - 1; across <= run.last + 1; ++across)
+            head.width += coverage(image, across, line);
+        for (int down = top - 1; down <= bottom + 1; ++down)
+            head.height += coverage(image, middle, down);
+        heads.push_back(head);
     }
     return heads;
 }

@@ -38,12 +38,14 @@ struct InkRun {
     double centre() const { return (first + last + 1) / 2.0; }
 };
 
-inline std::vector<InkRun> runsOnRow(const QImage& image, int y)
+// The runs of row y whose pixels all count as ink (by default: mostly opaque).
+template <typename IsInk = bool (*)(const QImage&, int, int)>
+std::vector<InkRun> runsOnRow(const QImage& image, int y, IsInk isInk = inked)
 {
     std::vector<InkRun> runs;
     int start = -1;
     for (int x = 0; x <= image.width(); ++x) {
-        const bool ink = x < image.width() && inked(image, x, y);
+        const bool ink = x < image.width() && isInk(image, x, y);
         if (ink && start < 0)
             start = x;
         if (!ink && start >= 0) {
