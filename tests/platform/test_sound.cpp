@@ -208,12 +208,12 @@ TEST(SoundOutput, PlayGoesToTheInstalledOutputWithTheTick)
 
 class Mixer : public ::testing::Test {
 protected:
-    void SetUp() override { core.reset(44100, 1); }
+    void SetUp() override { core.reset(44100, 1, 0); }
 
     std::vector<int16_t> mix(int frames)
     {
         std::vector<int16_t> out(size_t(frames) * size_t(core.outputChannels()), int16_t(12345));
-        core.mix(out.data(), frames);
+        core.mix(out.data(), frames, 0);
         return out;
     }
 
@@ -236,7 +236,7 @@ protected:
 TEST_F(Mixer, OneVoicePlaysItsSamplesThenSilence)
 {
     EXPECT_EQ(mix(3), (std::vector<int16_t>{0, 0, 0}));
-    ASSERT_TRUE(core.push(ramp));
+    ASSERT_TRUE(core.push(ramp, 0));
     EXPECT_EQ(mix(8), (std::vector<int16_t>{100, 200, 300, 400, 500, 600, 0, 0}));
     EXPECT_EQ(core.activeVoices(), 0);
     EXPECT_EQ(core.voicesStarted(), 1);
@@ -245,9 +245,9 @@ TEST_F(Mixer, OneVoicePlaysItsSamplesThenSilence)
 TEST_F(Mixer, OverlappingVoicesAreSummed)
 {
     const Sound click = constant(1000, 4);
-    core.push(ramp);
+    core.push(ramp, 0);
     EXPECT_EQ(mix(2), (std::vector<int16_t>{100, 200}));
-    core.push(click);
+    core.push(click, 0);
     EXPECT_EQ(core.activeVoices(), 1) << "a play waits for the next callback";
     EXPECT_EQ(mix(5), (std::vector<int16_t>{1300, 1400, 1500, 1600, 0}));
     EXPECT_EQ(core.voicesStarted(), 2);
@@ -255,9 +255,9 @@ TEST_F(Mixer, OverlappingVoicesAreSummed)
 
 TEST_F(Mixer, ReplayingAPlayingSoundAddsASecondVoice)
 {
-    core.push(ramp);
+    core.push(ramp, 0);
     mix(2);
-    core.push(ramp);
+    core.push(ramp, 0);
     // The first voice goes on at 300 while the new one starts at 100.
     EXPECT_EQ(mix(1), std::vector<int16_t>{400});
     EXPECT_EQ(core.activeVoices(), 2);
@@ -281,7 +281,7 @@ TEST_F(Mixer, SumsSaturateInsteadOfWrapping)
     };
     for (const Case& c : cases) {
         for (int16_t v : c.voices)
-            core.push(constant(v, 1));
+            core.push(constant(v, 1), 0);
         EXPECT_EQ(mix(1), std::vector<int16_t>{c.expected}) << c.what;
         EXPECT_EQ(core.activeVoices(), 0) << c.what;
     }
@@ -289,10 +289,10 @@ TEST_F(Mixer, SumsSaturateInsteadOfWrapping)
 
 TEST_F(Mixer, AFullSetOfVoicesDropsTheOldest)
 {
-    core.push(constant(10000, 100)); // the oldest, still sounding
+    core.push(constant(10000, 100), 0); // the oldest, still sounding
     mix(1);
     for (int i = 0; i < MixerCore::kVoices; ++i)
-        core.push(constant(1, 100));
+        core.push(constant(1, 100), 0);
     const std::vector<int16_t> out = mix(1);
     EXPECT_EQ(core.activeVoices(), MixerCore::kVoices);
     EXPECT_EQ(out[0], MixerCore::kVoices);
@@ -303,39 +303,39 @@ TEST_F(Mixer, AFullQueueDropsPlaysUntilTheCallbackRuns)
 {
     const Sound click = constant(1, 1);
     for (size_t i = 0; i < MixerCore::kQueueSize; ++i)
-        ASSERT_TRUE(core.push(click));
-    EXPECT_FALSE(core.push(click));
+        ASSERT_TRUE(core.push(click, 0));
+    EXPECT_FALSE(core.push(click, 0));
     mix(1);
     EXPECT_EQ(core.voicesStarted(), int64_t(MixerCore::kQueueSize));
-    EXPECT_TRUE(core.push(click));
+    EXPECT_TRUE(core.push(click, 0));
     mix(1);
     EXPECT_EQ(core.voicesStarted(), int64_t(MixerCore::kQueueSize) + 1);
 }
 
 TEST_F(Mixer, EmptySoundStartsNoVoice)
 {
-    core.push(keep({}));
+    core.push(keep({}), 0);
     EXPECT_EQ(mix(2), (std::vector<int16_t>{0, 0}));
     EXPECT_EQ(core.voicesStarted(), 0);
 }
 
 TEST_F(Mixer, EveryOutputChannelCarriesTheMix)
 {
-    core.reset(44100, 2);
-    core.push(ramp);
+    core.reset(44100, 2, 0);
+    core.push(ramp, 0);
     EXPECT_EQ(mix(3), (std::vector<int16_t>{100, 100, 200, 200, 300, 300}));
 }
 
 TEST_F(Mixer, OtherRatesAreResampled)
 {
-    core.reset(44100, 1);
-    core.push(keep({0, 1000, 2000}, 22050));
+    core.reset(44100, 1, 0);
+    core.push(keep({0, 1000, 2000}, 22050), 0);
     // Twice as many frames, the new ones halfway between their neighbours.
     EXPECT_EQ(mix(8), (std::vector<int16_t>{0, 500, 1000, 1500, 2000, 2000, 0, 0}));
 
     // 441 samples at 44100 Hz last 10 ms: 480 frames at 48000 Hz.
-    core.reset(48000, 1);
-    core.push(constant(1000, 441));
+    core.reset(48000, 1, 0);
+    core.push(constant(1000, 441), 0);
     const std::vector<int16_t> out = mix(600);
     const auto sounding = std::count_if(out.begin(), out.end(), [](int16_t s) { return s != 0; });
     EXPECT_GE(sounding, 479);
@@ -347,19 +347,19 @@ TEST(MixerCore, SoundingFromThePlayToTheMixOfItsLastSample)
 {
     const Sound click(QStringLiteral("click"), std::vector<int16_t>(300, 1000), 44100);
     MixerCore core;
-    core.reset(44100, 1);
+    core.reset(44100, 1, 0);
     std::vector<int16_t> out(512);
     EXPECT_FALSE(core.sounding());
-    ASSERT_TRUE(core.push(click));
+    ASSERT_TRUE(core.push(click, 0));
     EXPECT_TRUE(core.sounding()) << "a play waiting for the callback";
-    core.mix(out.data(), 256);
+    core.mix(out.data(), 256, 0);
     EXPECT_TRUE(core.sounding()) << "44 samples still to come";
-    core.mix(out.data(), 43);
+    core.mix(out.data(), 43, 0);
     EXPECT_TRUE(core.sounding()) << "one sample still to come";
-    core.mix(out.data(), 1);
+    core.mix(out.data(), 1, 0);
     EXPECT_FALSE(core.sounding());
-    ASSERT_TRUE(core.push(click));
-    core.reset(44100, 1);
+    ASSERT_TRUE(core.push(click, 0));
+    core.reset(44100, 1, 0);
     EXPECT_FALSE(core.sounding()) << "reset drops waiting plays";
 }
 
