@@ -204,7 +204,9 @@ TEST(SoundOutput, PlayGoesToTheInstalledOutputWithTheTick)
 
 // ---------------------------------------------------------------------------
 // The mixer without a device: plays are pushed as the GUI thread does, frames
-// pulled as the audio callback does.
+// pulled as the audio callback does. Here with no device buffer and every
+// play stamped at the time of the next mix, so a play starts at that mix's
+// first frame; the timed start has tests of its own below.
 
 class Mixer : public ::testing::Test {
 protected:
@@ -361,6 +363,85 @@ TEST(MixerCore, SoundingFromThePlayToTheMixOfItsLastSample)
     ASSERT_TRUE(core.push(click, 0));
     core.reset(44100, 1, 0);
     EXPECT_FALSE(core.sounding()) << "reset drops waiting plays";
+}
+
+// A play starts one device buffer after its stamp, to the frame, wherever its
+// stamp falls between the callbacks. The callbacks come a buffer period apart,
+// as the device asks for them; frame j of a callback at T sounds at T + j/rate.
+TEST(MixerCore, APlayStartsOneBufferAfterItsStampWhateverTheCallbackPhase)
+{
+    struct Case {
+        int rate;
+        int frames;
+        double phase; // stamp after the last callback, in buffer periods
+    };
+    // Beyond 1: stamped after the next callback read the clock but before it
+    // took the queue.
+    const Case cases[] = {
+        {44100, 256, 0.0},     {44100, 256, 1.0 / 256}, {44100, 256, 0.25},  {44100, 256, 0.5},
+        {44100, 256, 0.75},    {44100, 256, 255.0 / 256}, {44100, 256, 1.0}, {44100, 256, 1.1},
+        {48000, 64, 0.0},      {48000, 64, 0.3},       {48000, 64, 0.999},   {44100, 128, 0.6},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.rate << " Hz, " << c.frames << " frames, phase " << c.phase);
+        const double frameNs = 1e9 / c.rate;
+        const double periodNs = c.frames * frameNs;
+        const Sound click(QStringLiteral("click"), std::vector<int16_t>(40, 1000), c.rate);
+        MixerCore core;
+        core.reset(c.rate, 1, c.frames);
+        const int64_t base = 1'000'000'000'000; // some 17 minutes after boot
+        auto callbackAt = [&](int k) { return base + std::llround(k * periodNs); };
+        std::vector<int16_t> out(size_t(c.frames));
+        core.mix(out.data(), c.frames, callbackAt(0));
+        const int64_t stamp = base + std::llround(c.phase * periodNs);
+        ASSERT_TRUE(core.push(click, stamp));
+
+        std::optional<double> heardNs;
+        std::vector<int16_t> heard;
+        for (int k = 1; k <= 4; ++k) {
+            core.mix(out.data(), c.frames, callbackAt(k));
+            for (int j = 0; j < c.frames; ++j) {
+                if (out[size_t(j)] != 0 && !heardNs)
+                    heardNs = double(callbackAt(k)) + j * frameNs;
+                if (heardNs)
+                    heard.push_back(out[size_t(j)]);
+            }
+        }
+        ASSERT_TRUE(heardNs.has_value());
+        EXPECT_LE(std::abs(*heardNs - (double(stamp) + periodNs)), frameNs / 2 + 1);
+        ASSERT_GE(heard.size(), 41u);
+        EXPECT_EQ(std::count(heard.begin(), heard.begin() + 40, int16_t(1000)), 40) << "the whole sound";
+        EXPECT_EQ(heard[40], 0);
+    }
+}
+
+// A callback that comes later than a play's due time cannot start it in the
+// past: it starts at once, whole, while a play of the same wait that is due
+// later in that buffer still starts on time.
+TEST(MixerCore, LateCallbackStartsOverduePlaysAtOnce)
+{
+    constexpr int kRate = 44100;
+    constexpr int kFrames = 256;
+    const double frameNs = 1e9 / kRate;
+    const double periodNs = kFrames * frameNs;
+    const Sound click(QStringLiteral("click"), std::vector<int16_t>(10, 1000), kRate);
+    MixerCore core;
+    core.reset(kRate, 1, kFrames);
+    const int64_t base = 5'000'000'000;
+    std::vector<int16_t> out(static_cast<size_t>(kFrames));
+    core.mix(out.data(), kFrames, base);
+    const int64_t overdue = base + 1'000'000;
+    const int64_t onTime = base + 13'000'000;
+    ASSERT_TRUE(core.push(click, overdue));
+    ASSERT_TRUE(core.push(click, onTime));
+    // Three periods after the last: the first play was due 10.6 ms before.
+    const int64_t late = base + std::llround(3 * periodNs);
+    core.mix(out.data(), kFrames, late);
+    EXPECT_EQ(std::find(out.begin(), out.end(), int16_t(1000)) - out.begin(), 0);
+    const auto second = std::find(out.begin() + 10, out.end(), int16_t(1000)) - out.begin();
+    const double due = (double(onTime) + periodNs - double(late)) / frameNs;
+    EXPECT_LE(std::abs(double(second) - due), 0.5 + 1e-6) << second << " frames, due at " << due;
+    EXPECT_EQ(core.voicesStarted(), 2);
 }
 
 // ---------------------------------------------------------------------------
