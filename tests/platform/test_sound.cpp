@@ -9,6 +9,8 @@
 
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QDir>
+#include <QTemporaryDir>
 #include <QStringList>
 #include <chrono>
 #include <deque>
@@ -556,6 +558,62 @@ bool restsSoon(const platform::SdlMixer& mixer)
         QCoreApplication::processEvents();
         return mixer.resting();
     });
+}
+
+// SDL's disk driver writes the output to a file; with the file's folder gone
+// the stream cannot open, as when the sound server went away during a rest.
+TEST(SdlMixer, SoundsAskedForWhileTheOutputCannotOpenAreDroppedNotPlayedLater)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString folder = dir.filePath(QStringLiteral("out"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    ScopedEnv driver("SDL_AUDIODRIVER", "disk");
+    ScopedEnv file("SDL_DISKAUDIOFILE", QDir(folder).filePath(QStringLiteral("sound.raw")).toLocal8Bit().constData());
+    const Sound click(QStringLiteral("click"), std::vector<int16_t>(441, 8000), 44100);
+    platform::SdlMixer mixer;
+    ASSERT_TRUE(mixer.open());
+    mixer.play(click);
+    ASSERT_TRUE(waitFor([&] { return mixer.voicesStarted() == 1; }));
+    ASSERT_TRUE(restsSoon(mixer));
+
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+    testing::internal::CaptureStderr();
+    mixer.setNeeded(true); // START
+    EXPECT_TRUE(mixer.resting()) << "not taken as running";
+    for (int i = 0; i < 100; ++i)
+        mixer.play(click);
+    mixer.setNeeded(false);
+    mixer.setNeeded(true); // the next START, still failing
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_TRUE(mixer.resting());
+
+    // Back: the next sound opens the stream and only it is started.
+    ASSERT_TRUE(QDir().mkdir(folder));
+    mixer.play(click);
+    EXPECT_FALSE(mixer.resting());
+    ASSERT_TRUE(waitFor([&] { return mixer.voicesStarted() >= 2; }));
+    const auto settle = std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
+    while (std::chrono::steady_clock::now() < settle)
+        std::this_thread::yield();
+    EXPECT_EQ(mixer.voicesStarted(), 2) << "a sound asked for during the failure was started";
+
+    // A later failure is said again, once.
+    mixer.setNeeded(false);
+    ASSERT_TRUE(restsSoon(mixer));
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+    testing::internal::CaptureStderr();
+    mixer.play(click);
+    mixer.play(click);
+    const std::string again = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(again.begin(), again.end(), '\n'), 1) << again;
+    // ...and START opens it once it is back.
+    ASSERT_TRUE(QDir().mkdir(folder));
+    mixer.setNeeded(true);
+    EXPECT_FALSE(mixer.resting());
+    mixer.play(click);
+    EXPECT_TRUE(waitFor([&] { return mixer.voicesStarted() >= 3; }));
 }
 
 TEST(SdlMixer, DummyDeviceRestsWhenNotNeededAndWakesForNeedOrPlay)
