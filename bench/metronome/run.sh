@@ -4,7 +4,7 @@
 # the options window sets 16 bars, START is pressed, and the sink's monitor is
 # recorded for the whole test. Reports the clicks found, their timing against
 # the beat grid, CPU at rest and during the test, start-up time and memory,
-# each with the system load. Run by hand; tools/setup-bench.sh installs what
+# each with the system load. Run by hand; `tools/setup.sh --bench` installs what
 # it needs. Builds into $BUILD_DIR (default: build-bench in the tree).
 #
 #   bench/metronome/run.sh

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Click latency of SdlMixer, measured on a null sink: 100 clicks 250 ms
 # apart, each timed just before its play and found again in a recording of
-# the sink's monitor. Run by hand; tools/setup-bench.sh installs what it needs.
+# the sink's monitor. Run by hand; `tools/setup.sh --bench` installs what it needs.
 # Builds into $BUILD_DIR (default: build-bench in the tree).
 # BENCH_SERVER=pipewire measures against PipeWire instead of PulseAudio; the
 # mixer picks its SDL driver as the program does. VELVANE_SOUND_BUFFER=128

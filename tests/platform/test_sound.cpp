@@ -451,11 +451,15 @@ TEST(MixerCore, LateCallbackStartsOverduePlaysAtOnce)
 
 class ScopedEnv {
 public:
+    // value nullptr: unset for the scope.
     ScopedEnv(const char* name, const char* value) : name_(name)
     {
         if (const char* old = std::getenv(name))
             old_ = std::string(old);
-        setenv(name, value, 1);
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
     }
     ~ScopedEnv()
     {
@@ -526,27 +530,35 @@ TEST(SdlMixer, NoDeviceFailsWithOneLineAndPlaysAreHarmless)
         bool mustFail; // else: skipped where the machine has that device
     };
     // ALSA without a sound card (this machine, CI) is the noisy case: its
-    // library has its own say unless the mixer quiets it.
-    const Case cases[] = {{"nosuchdriver", true}, {"alsa", false}};
+    // library has its own say unless the mixer quiets it. No driver set: the
+    // mixer's own choice, PipeWire first, then SDL's order, with no sound
+    // server to answer (a runtime folder of its own, no PulseAudio to start).
+    const Case cases[] = {{"nosuchdriver", true}, {"alsa", false}, {nullptr, false}};
     const Sound click(QStringLiteral("click"), {1, 2, 3}, 44100);
+    QTemporaryDir runtime;
+    ASSERT_TRUE(runtime.isValid());
+    const QByteArray noServer = "unix:" + QDir(runtime.path()).filePath(QStringLiteral("none")).toLocal8Bit();
+    ScopedEnv runtimeFolder("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit().constData());
+    ScopedEnv pulse("PULSE_SERVER", noServer.constData());
     for (const Case& c : cases) {
         ScopedEnv driver("SDL_AUDIODRIVER", c.driver);
+        const char* name = c.driver ? c.driver : "(unset)";
         platform::SdlMixer mixer;
         testing::internal::CaptureStderr();
         const bool opened = mixer.open();
         const std::string err = testing::internal::GetCapturedStderr();
         if (opened && !c.mustFail)
             continue; // a real device is there
-        EXPECT_FALSE(opened) << c.driver;
-        EXPECT_FALSE(mixer.isOpen()) << c.driver;
-        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << c.driver << ": " << err;
-        EXPECT_TRUE(!err.empty() && err.back() == '\n') << c.driver;
+        EXPECT_FALSE(opened) << name;
+        EXPECT_FALSE(mixer.isOpen()) << name;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << name << ": " << err;
+        EXPECT_TRUE(!err.empty() && err.back() == '\n') << name;
 
         for (int i = 0; i < 100; ++i)
             mixer.play(click);
-        EXPECT_EQ(mixer.voicesStarted(), 0) << c.driver;
+        EXPECT_EQ(mixer.voicesStarted(), 0) << name;
         mixer.close();
-        EXPECT_FALSE(mixer.isOpen()) << c.driver;
+        EXPECT_FALSE(mixer.isOpen()) << name;
     }
 }
 
