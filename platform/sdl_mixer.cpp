@@ -61,18 +61,22 @@ int bufferFramesWanted(const char* driver)
 }
 
 // Starts SDL's audio with the user's SDL_AUDIODRIVER when set; else with
-// SDL's own PipeWire driver when a PipeWire server answers (through its
-// PulseAudio emulation a click comes about 16 ms later); else in SDL's
-// default order (PulseAudio, ALSA, ...).
+// SDL's own PipeWire driver when a PipeWire server answers and has an audio
+// output (through its PulseAudio emulation a click comes about 16 ms later);
+// else in SDL's default order (PulseAudio, ALSA, ...). A PipeWire server
+// without outputs serves only video, next to another sound server, and a
+// stream opened on it would never start.
 bool initAudio()
 {
     const char* chosen = std::getenv("SDL_AUDIODRIVER");
     if (!chosen || !*chosen) {
         SDL_SetHint(SDL_HINT_AUDIODRIVER, "pipewire");
-        const bool pipewire = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+        bool pipewire = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
         SDL_ResetHint(SDL_HINT_AUDIODRIVER);
-        if (pipewire)
+        if (pipewire && SDL_GetNumAudioDevices(0) > 0)
             return true;
+        if (pipewire)
+            SDL_QuitSubSystem(SDL_INIT_AUDIO);
     }
     return SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
 }

@@ -10,10 +10,14 @@
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QStringList>
 #include <chrono>
 #include <deque>
+#include <future>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -559,6 +563,51 @@ TEST(SdlMixer, NoDeviceFailsWithOneLineAndPlaysAreHarmless)
         EXPECT_EQ(mixer.voicesStarted(), 0) << name;
         mixer.close();
         EXPECT_FALSE(mixer.isOpen()) << name;
+    }
+}
+
+// A PipeWire server that has no audio output (it serves video next to another
+// sound server) must not be chosen: a stream opened on it never starts, and
+// the open would wait for ever. Here it is the only server, so the open fails
+// at once with its one line.
+TEST(SdlMixer, APipeWireServerWithoutAudioOutputsIsPassedOver)
+{
+    const QString pipewire = QStandardPaths::findExecutable(QStringLiteral("pipewire"));
+    if (pipewire.isEmpty())
+        GTEST_SKIP() << "no pipewire here (tools/setup.sh --bench installs it)";
+    QTemporaryDir runtime;
+    ASSERT_TRUE(runtime.isValid());
+    QProcess server;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), runtime.filePath(QStringLiteral("config"))); // the stock setup
+    server.setProcessEnvironment(env);
+    server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    server.start(pipewire, {});
+    ASSERT_TRUE(server.waitForStarted());
+    const QString socket = runtime.filePath(QStringLiteral("pipewire-0"));
+    EXPECT_TRUE(waitFor([&] { return QFile::exists(socket); }));
+
+    const QByteArray noPulse = "unix:" + runtime.filePath(QStringLiteral("none")).toLocal8Bit();
+    ScopedEnv runtimeFolder("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit().constData());
+    ScopedEnv pulse("PULSE_SERVER", noPulse.constData());
+    ScopedEnv driver("SDL_AUDIODRIVER", nullptr);
+    // A stuck open cannot be joined: the mixer and its thread are then left
+    // behind, and the test fails.
+    auto* mixer = new platform::SdlMixer;
+    auto opened = std::make_shared<std::promise<bool>>();
+    std::future<bool> opening = opened->get_future();
+    testing::internal::CaptureStderr();
+    std::thread([mixer, opened] { opened->set_value(mixer->open()); }).detach();
+    const bool finished = opening.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    const std::string err = testing::internal::GetCapturedStderr();
+    server.kill();
+    server.waitForFinished();
+    ASSERT_TRUE(finished) << "the open waited on PipeWire";
+    const std::unique_ptr<platform::SdlMixer> done(mixer);
+    EXPECT_NE(mixer->driver(), "pipewire");
+    if (!opening.get()) {
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
     }
 }
 
