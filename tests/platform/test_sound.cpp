@@ -16,6 +16,8 @@
 #include <QTemporaryDir>
 #include <QStringList>
 #include <chrono>
+#include <csignal>
+#include <cstdio>
 #include <deque>
 #include <future>
 #include <cstdlib>
@@ -592,21 +594,29 @@ TEST(SdlMixer, APipeWireServerWithoutAudioOutputsIsPassedOver)
     ScopedEnv runtimeFolder("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit().constData());
     ScopedEnv pulse("PULSE_SERVER", noPulse.constData());
     ScopedEnv driver("SDL_AUDIODRIVER", nullptr);
-    // A stuck open cannot be joined: the mixer and its thread are then left
-    // behind, and the test fails.
-    auto* mixer = new platform::SdlMixer;
-    auto opened = std::make_shared<std::promise<bool>>();
-    std::future<bool> opening = opened->get_future();
+    // A stuck open cannot be undone (killing the server does not free it):
+    // the watchdog then stops the server and ends the whole test program as
+    // failed.
+    std::promise<void> done;
+    const pid_t serverPid = pid_t(server.processId());
+    std::thread watchdog([finished = done.get_future(), serverPid] {
+        if (finished.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+            ::kill(serverPid, SIGKILL);
+            std::fputs("FAILED: the open waited on PipeWire\n", stdout);
+            std::fflush(stdout);
+            std::_Exit(1);
+        }
+    });
+    platform::SdlMixer mixer;
     testing::internal::CaptureStderr();
-    std::thread([mixer, opened] { opened->set_value(mixer->open()); }).detach();
-    const bool finished = opening.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    const bool opened = mixer.open();
     const std::string err = testing::internal::GetCapturedStderr();
+    done.set_value();
+    watchdog.join();
     server.kill();
     server.waitForFinished();
-    ASSERT_TRUE(finished) << "the open waited on PipeWire";
-    const std::unique_ptr<platform::SdlMixer> done(mixer);
-    EXPECT_NE(mixer->driver(), "pipewire");
-    if (!opening.get()) {
+    EXPECT_NE(mixer.driver(), "pipewire");
+    if (!opened) {
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
     }
 }
