@@ -3,16 +3,24 @@
 #include "platform/sound.h"
 
 #include <algorithm>
+#include <chrono>
 #include <limits>
 
 namespace platform {
 
 static_assert((MixerCore::kQueueSize & (MixerCore::kQueueSize - 1)) == 0, "queue size must be a power of two");
 
-void MixerCore::reset(int outputRate, int outputChannels)
+int64_t MixerCore::monotonicNs()
+{
+    using namespace std::chrono;
+    return duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+void MixerCore::reset(int outputRate, int outputChannels, int bufferFrames)
 {
     rate_ = outputRate > 0 ? outputRate : 44100;
     channels_ = outputChannels > 0 ? outputChannels : 1;
+    bufferFrames_ = std::max(bufferFrames, 0);
     head_.store(0, std::memory_order_relaxed);
     tail_.store(0, std::memory_order_relaxed);
     voices_ = {};
@@ -21,7 +29,7 @@ void MixerCore::reset(int outputRate, int outputChannels)
     active_.store(0, std::memory_order_release);
 }
 
-bool MixerCore::push(const Sound& sound)
+bool MixerCore::push(const Sound& sound, int64_t playNs)
 {
     const auto& samples = sound.samples();
     if (samples.empty() || sound.sampleRate() <= 0)
@@ -31,13 +39,22 @@ bool MixerCore::push(const Sound& sound)
     if (head - tail >= kQueueSize)
         return false;
     const uint32_t count = uint32_t(std::min<size_t>(samples.size(), std::numeric_limits<uint32_t>::max()));
-    queue_[head & (kQueueSize - 1)] = Play{samples.data(), count, sound.sampleRate()};
+    queue_[head & (kQueueSize - 1)] = Play{samples.data(), count, sound.sampleRate(), playNs};
     head_.store(head + 1, std::memory_order_release);
     return true;
 }
 
-void MixerCore::start(const Play& play)
+void MixerCore::start(const Play& play, int64_t nowNs)
 {
+    // Frame 0 of this callback stands for nowNs; the play is due one buffer
+    // after its stamp. A play older than that (a late callback) starts at
+    // once; one stamped after nowNs waits into a later buffer.
+    constexpr int64_t kSecondNs = 1'000'000'000;
+    constexpr int64_t kLimitNs = 60 * kSecondNs; // keeps the product in range
+    const int64_t sincePlay = std::clamp<int64_t>(nowNs - play.ns, -kLimitNs, kLimitNs);
+    const int64_t framesSincePlay = (sincePlay * rate_ + (sincePlay >= 0 ? kSecondNs / 2 : -kSecondNs / 2)) / kSecondNs;
+    const int64_t delay = std::max<int64_t>(0, bufferFrames_ - framesSincePlay);
+
     Voice* slot = &voices_[0];
     for (Voice& v : voices_) {
         if (!v.active) {
@@ -52,16 +69,17 @@ void MixerCore::start(const Play& play)
     slot->position = 0;
     slot->step = (uint64_t(play.rate) << 32) / uint64_t(rate_);
     slot->serial = nextSerial_++;
+    slot->delay = delay;
     slot->active = true;
     started_.fetch_add(1, std::memory_order_relaxed);
 }
 
-void MixerCore::mix(int16_t* out, int frames)
+void MixerCore::mix(int16_t* out, int frames, int64_t nowNs)
 {
     const size_t head = head_.load(std::memory_order_acquire);
     size_t tail = tail_.load(std::memory_order_relaxed);
     for (; tail != head; ++tail)
-        start(queue_[tail & (kQueueSize - 1)]);
+        start(queue_[tail & (kQueueSize - 1)], nowNs);
     // Published before the queue shrinks, so sounding() never sees a play
     // that has left the queue but not yet become a voice.
     active_.store(activeVoices(), std::memory_order_relaxed);
@@ -77,7 +95,9 @@ void MixerCore::mix(int16_t* out, int frames)
         for (Voice& v : voices_) {
             if (!v.active)
                 continue;
-            for (int i = 0; i < n; ++i) {
+            const int silent = int(std::min<int64_t>(v.delay, n));
+            v.delay -= silent;
+            for (int i = silent; i < n; ++i) {
                 const uint64_t index = v.position >> 32;
                 if (index >= v.count) {
                     v.active = false;

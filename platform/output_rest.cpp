@@ -2,13 +2,12 @@
 
 namespace platform {
 
-void OutputRest::run()
+bool OutputRest::run()
 {
     silentChecks_ = 0;
-    if (paused_) {
-        stream_.setPaused(false);
+    if (paused_ && stream_.setPaused(false))
         paused_ = false;
-    }
+    return !paused_;
 }
 
 void OutputRest::setNeeded(bool needed)
@@ -18,9 +17,9 @@ void OutputRest::setNeeded(bool needed)
         run(); // and the wait for silence starts afresh when it ends
 }
 
-void OutputRest::played()
+bool OutputRest::played()
 {
-    run();
+    return run();
 }
 
 void OutputRest::check()
@@ -33,7 +32,7 @@ void OutputRest::check()
     }
     if (++silentChecks_ < 2)
         return;
-    stream_.setPaused(true);
+    stream_.setPaused(true); // pausing always succeeds
     paused_ = true;
     silentChecks_ = 0;
 }

@@ -12,7 +12,9 @@ public:
     public:
         virtual ~Stream() = default;
         // Paused, the stream must cost nothing: no thread, no server stream.
-        virtual void setPaused(bool paused) = 0;
+        // Returns false when it could not run (the output did not open); it
+        // then stays paused.
+        virtual bool setPaused(bool paused) = 0;
         // A voice sounds or a play waits for the stream.
         virtual bool sounding() const = 0;
     };
@@ -28,11 +30,13 @@ public:
     }
 
     // Needed: the stream runs from now on. No longer needed: it rests once
-    // checks find it silent.
+    // checks find it silent. A stream that cannot run stays paused, and the
+    // next need or play tries again.
     void setNeeded(bool needed);
     // A play arrived. A resting stream wakes for it, so no sound is lost, and
-    // rests again when its voice has ended.
-    void played();
+    // rests again when its voice has ended. False when the stream could not
+    // run: the play is to be dropped, not kept for a later stream.
+    [[nodiscard]] bool played();
     // Called every kCheckMs while checksDue(). The stream pauses at the second
     // check in a row that finds it silent: the first may come just after the
     // last voice was mixed, while the device still plays that buffer out.
@@ -43,7 +47,7 @@ public:
     static constexpr int kCheckMs = 50;
 
 private:
-    void run();
+    bool run();
 
     Stream& stream_;
     bool needed_ = false;

@@ -4,6 +4,8 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -56,6 +58,8 @@ public:
     // Opens the device. Returns false (and writes one line on stderr) when no
     // audio device can be opened; plays are then dropped silently. The stream
     // runs at first and rests once checks from the event loop find it silent.
+    // When the stream cannot open again after a rest, plays are dropped and
+    // the next play or need tries again (said once on stderr).
     bool open();
     void close();
     bool isOpen() const;
@@ -64,10 +68,15 @@ public:
     // Whether the stream rests to save CPU (always when not open).
     bool resting() const;
 
-    // Frames per device buffer: kBufferFrames, or VELVANE_SOUND_BUFFER (a
-    // power of two from 64 to 4096) for the benchmarks.
+    // Frames per device buffer: bufferFramesFor(the SDL driver in use), or
+    // VELVANE_SOUND_BUFFER (a power of two from 64 to 4096) for the
+    // benchmarks. A sound starts one buffer after its play.
     static constexpr int kBufferFrames = 256;
+    static constexpr int kPipeWireBufferFrames = 128;
+    static int bufferFramesFor(std::string_view driver);
     int bufferFrames() const;
+    // The SDL driver of the open mixer ("pipewire", "pulseaudio", ...).
+    std::string driver() const;
 
     // Output format of the open stream (for tests and the benchmark).
     int sampleRate() const;

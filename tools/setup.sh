@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs every Debian package that building, testing and running Velvane needs.
 # Does nothing when everything is already there.
+#   tools/setup.sh           the program and its tests
+#   tools/setup.sh --bench   also the PipeWire server the benchmarks run against
+#                            (BENCH_SERVER=pipewire); the program needs none of it
 set -euo pipefail
 
 packages=(
@@ -15,6 +18,11 @@ packages=(
   pulseaudio pulseaudio-utils
   desktop-file-utils appstream
 )
+if [ "${1:-}" = "--bench" ]; then
+  # WirePlumber links the streams and needs a D-Bus session; pipewire-pulse
+  # lets the recorder's parec read the null sink's monitor.
+  packages+=(pipewire pipewire-bin wireplumber pipewire-pulse dbus)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -5,7 +5,7 @@ import sys
 
 THRESHOLD = 3000        # of 32767; the clicks peak far above it
 QUIET_NS = 100_000_000  # onsets are at least this far apart
-OFFSET_WINDOW_NS = 250_000_000
+AFTER_WINDOW_NS = 100_000_000
 
 
 class Recording:
@@ -27,16 +27,11 @@ class Recording:
         # A read that returned at t holding n samples in all means sample
         # n - 1 reached the monitor no later than t, so sample 0 did no later
         # than t - n / rate. The least of these bounds near a moment is the
-        # estimate there. It is taken close to each moment (a few hundred
-        # reads), because the null sink's sample clock drifts from the
+        # estimate there. It is taken close to each moment (the reads just
+        # after it), because the null sink's sample clock drifts from the
         # monotonic clock (about 0.8 ms a second here) and its delivery delay
         # changes when a stream comes or goes.
         self.bounds = [(t, t - n * 1_000_000_000 // self.rate) for t, n in self.reads]
-
-    def origin_near(self, t):
-        """Monotonic ns of sample 0, estimated from the reads near t."""
-        near = [b for rt, b in self.bounds if abs(rt - t) <= OFFSET_WINDOW_NS]
-        return min(near) if near else min(b for _, b in self.bounds)
 
     def onsets(self):
         """Sample indexes where a click starts."""
@@ -51,10 +46,15 @@ class Recording:
         return found
 
     def monotonic_ns(self, index):
-        """When sample `index` reached the monitor, in monotonic ns."""
-        rough = self.bounds[0][1] + index * 1_000_000_000 // self.rate
-        origin = self.origin_near(rough)
-        return origin + index * 1_000_000_000 // self.rate
+        """When sample `index` reached the monitor, in monotonic ns: the
+        least bound of the reads that delivered it or came within 100 ms
+        after. Only reads that hold the sample count, so samples the recorder
+        lost before it (PipeWire's server drops some under load) do not move
+        it earlier."""
+        first = next((k for k, (_, n) in enumerate(self.reads) if n > index), len(self.reads) - 1)
+        t_first = self.reads[first][0]
+        near = [b for t, b in self.bounds[first:] if t - t_first <= AFTER_WINDOW_NS]
+        return min(near) + index * 1_000_000_000 // self.rate
 
     def clock_drift_text(self):
         span_ns = self.reads[-1][0] - self.reads[0][0]

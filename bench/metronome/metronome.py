@@ -2,8 +2,9 @@
 """Runs one real continuous test of 16 bars and measures its metronome.
 
 metronome.py VELVANE WRITE_DATAFILE RECORDER WORK
-Expects DISPLAY (an X server without a window manager) and XDG_RUNTIME_DIR
-(a PulseAudio server with the null sink ci_null) in the environment.
+Expects DISPLAY (an X server without a window manager), XDG_RUNTIME_DIR (a
+sound server with the null sink ci_null) and BENCH_SERVER_PID (the server's
+process) in the environment. The program picks its SDL driver itself.
 """
 import os
 import re
@@ -188,9 +189,8 @@ def main():
     os.makedirs(os.path.join(data_home, "Velvane"))
     subprocess.run([write_datafile, os.path.join(data_home, "Velvane"), f"tickspeed={TICKSPEED}",
                     "listenplay=0"], check=True, stdout=subprocess.DEVNULL)
-    env = dict(os.environ, XDG_DATA_HOME=data_home, SDL_AUDIODRIVER="pulseaudio", SDL_NO_SIGNAL_HANDLERS="1")
-    with open(os.path.join(os.environ["XDG_RUNTIME_DIR"], "pulse", "pid")) as f:
-        server_pid = int(f.read())
+    env = dict(os.environ, XDG_DATA_HOME=data_home, SDL_NO_SIGNAL_HANDLERS="1")
+    server_pid = int(os.environ["BENCH_SERVER_PID"])
 
     t0 = now()
     program = subprocess.Popen([velvane], env=env, stdout=subprocess.DEVNULL,
@@ -247,6 +247,8 @@ def main():
         a, b = measure(samplers, test_s)
         during = cpu_between(labels, a, b)
         print(f"during the test ({test_s:.0f} s from START, load {load_start} -> {load()}): {cpu_text(during)}")
+        names = sorted({name for _, (name, _, _) in b[0][1].items()})
+        print(f"the program's threads during the test: {', '.join(names)}")
         program_cpu = sum(during.get(g, (0, 0))[0] for g in ("main", "audio", "other"))
         server = during["server"][0] - recorder_only["server"][0]
         print(f"during the test without the recorder's share: program {program_cpu:.2f} % + server {server:.2f} % "

@@ -26,11 +26,10 @@ def main():
 
     rec = Recording(raw_path)
     onsets = rec.onsets()
+    times = [rec.monotonic_ns(k) for k in onsets]
     latencies = []
     j = 0
     for p in plays:
-        origin = rec.origin_near(p)
-        times = [origin + k * 1_000_000_000 // rec.rate for k in onsets]
         while j < len(times) and times[j] < p - MATCH_BEFORE_NS:
             j += 1
         if j < len(times) and times[j] <= p + MATCH_AFTER_NS:

@@ -51,7 +51,6 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     const int count = argOr(argc, argv, 1, 100);
     const int intervalMs = argOr(argc, argv, 2, 250);
-    setenv("SDL_AUDIODRIVER", "pulseaudio", 0);
 
     const platform::Sound click = makeClick();
     platform::SdlMixer mixer;
@@ -59,6 +58,7 @@ int main(int argc, char** argv)
         return 1;
     // As START does: the stream runs from well before the first click.
     mixer.setNeeded(true);
+    std::printf("driver %s\n", mixer.driver().c_str());
     std::printf("rate %d\n", mixer.sampleRate());
     std::printf("buffer %d\n", mixer.bufferFrames());
 

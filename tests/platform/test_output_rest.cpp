@@ -1,5 +1,5 @@
 // When the sound output rests: stepped through its checks against a stream
-// double that records every pause and resume.
+// double that records every pause and resume, and whose open can fail.
 #include "platform/output_rest.h"
 
 #include <gtest/gtest.h>
@@ -11,18 +11,29 @@ namespace {
 
 class FakeStream : public platform::OutputRest::Stream {
 public:
-    void setPaused(bool paused) override { calls += paused ? 'P' : 'R'; }
+    bool setPaused(bool paused) override
+    {
+        if (!paused && !opens) {
+            calls += 'F';
+            return false;
+        }
+        calls += paused ? 'P' : 'R';
+        return true;
+    }
     bool sounding() const override { return voices > 0; }
-    std::string calls; // P: paused, R: resumed
+    std::string calls; // P: paused, R: resumed, F: could not resume
     int voices = 0;
+    bool opens = true;
 };
 
-// Steps of a scenario: n needed, x not needed, p a play (one voice starts),
-// e the last voice ends, c a check.
+// Steps of a scenario: n needed, x not needed, p a play (one voice starts
+// unless the play is dropped), e the last voice ends, c a check, f the output
+// cannot open from now on, o it can again.
 struct Case {
     const char* steps;
     const char* calls; // what the stream saw
     bool pausedAfter;
+    int dropped = 0; // plays refused
 };
 
 void PrintTo(const Case& c, std::ostream* os)
@@ -36,6 +47,7 @@ TEST_P(OutputRestTest, PausesOnlyWhenNotNeededAndSilentAtTwoChecks)
 {
     const Case& c = GetParam();
     FakeStream stream;
+    int dropped = 0;
     platform::OutputRest rest(stream);
     EXPECT_TRUE(rest.paused()) << "a fresh stream is paused";
     for (const char* s = c.steps; *s; ++s) {
@@ -43,9 +55,13 @@ TEST_P(OutputRestTest, PausesOnlyWhenNotNeededAndSilentAtTwoChecks)
         case 'n': rest.setNeeded(true); break;
         case 'x': rest.setNeeded(false); break;
         case 'p':
-            ++stream.voices;
-            rest.played();
+            if (rest.played())
+                ++stream.voices;
+            else
+                ++dropped;
             break;
+        case 'f': stream.opens = false; break;
+        case 'o': stream.opens = true; break;
         case 'e': stream.voices = 0; break;
         case 'c':
             // The timer runs only while checks are due.
@@ -56,6 +72,7 @@ TEST_P(OutputRestTest, PausesOnlyWhenNotNeededAndSilentAtTwoChecks)
     }
     EXPECT_EQ(stream.calls, c.calls);
     EXPECT_EQ(rest.paused(), c.pausedAfter);
+    EXPECT_EQ(dropped, c.dropped);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -77,6 +94,13 @@ INSTANTIATE_TEST_SUITE_P(
         // A play during the wait for silence restarts the wait.
         Case{"nxcpecc", "RP", true}, Case{"nxcpec", "R", false},
         // Not needed while resting changes nothing.
-        Case{"xcc", "", true}));
+        Case{"xcc", "", true},
+        // An output that cannot open is not taken as running: every play
+        // and START tries again, and the plays meanwhile are refused.
+        Case{"fn", "F", true}, Case{"fncc", "F", true}, Case{"fnpp", "FFF", true, 2},
+        Case{"fnppo", "FFF", true, 2}, Case{"fnppop", "FFFR", false, 2}, Case{"fnxon", "FR", false},
+        Case{"fnppopecc", "FFFR", false, 2}, Case{"fnppopexcc", "FFFRP", true, 2},
+        // The output lost while resting between two tests.
+        Case{"nxccfnpxccopecc", "RPFFRP", true, 1}, Case{"nxccfpop", "RPFR", false, 1}));
 
 } // namespace

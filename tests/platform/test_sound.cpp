@@ -10,10 +10,18 @@
 
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QStringList>
 #include <QTimer>
 #include <chrono>
+#include <csignal>
+#include <cstdio>
 #include <deque>
+#include <future>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -206,16 +214,18 @@ TEST(SoundOutput, PlayGoesToTheInstalledOutputWithTheTick)
 
 // ---------------------------------------------------------------------------
 // The mixer without a device: plays are pushed as the GUI thread does, frames
-// pulled as the audio callback does.
+// pulled as the audio callback does. Here with no device buffer and every
+// play stamped at the time of the next mix, so a play starts at that mix's
+// first frame; the timed start has tests of its own below.
 
 class Mixer : public ::testing::Test {
 protected:
-    void SetUp() override { core.reset(44100, 1); }
+    void SetUp() override { core.reset(44100, 1, 0); }
 
     std::vector<int16_t> mix(int frames)
     {
         std::vector<int16_t> out(size_t(frames) * size_t(core.outputChannels()), int16_t(12345));
-        core.mix(out.data(), frames);
+        core.mix(out.data(), frames, 0);
         return out;
     }
 
@@ -238,7 +248,7 @@ protected:
 TEST_F(Mixer, OneVoicePlaysItsSamplesThenSilence)
 {
     EXPECT_EQ(mix(3), (std::vector<int16_t>{0, 0, 0}));
-    ASSERT_TRUE(core.push(ramp));
+    ASSERT_TRUE(core.push(ramp, 0));
     EXPECT_EQ(mix(8), (std::vector<int16_t>{100, 200, 300, 400, 500, 600, 0, 0}));
     EXPECT_EQ(core.activeVoices(), 0);
     EXPECT_EQ(core.voicesStarted(), 1);
@@ -247,9 +257,9 @@ TEST_F(Mixer, OneVoicePlaysItsSamplesThenSilence)
 TEST_F(Mixer, OverlappingVoicesAreSummed)
 {
     const Sound click = constant(1000, 4);
-    core.push(ramp);
+    core.push(ramp, 0);
     EXPECT_EQ(mix(2), (std::vector<int16_t>{100, 200}));
-    core.push(click);
+    core.push(click, 0);
     EXPECT_EQ(core.activeVoices(), 1) << "a play waits for the next callback";
     EXPECT_EQ(mix(5), (std::vector<int16_t>{1300, 1400, 1500, 1600, 0}));
     EXPECT_EQ(core.voicesStarted(), 2);
@@ -257,9 +267,9 @@ TEST_F(Mixer, OverlappingVoicesAreSummed)
 
 TEST_F(Mixer, ReplayingAPlayingSoundAddsASecondVoice)
 {
-    core.push(ramp);
+    core.push(ramp, 0);
     mix(2);
-    core.push(ramp);
+    core.push(ramp, 0);
     // The first voice goes on at 300 while the new one starts at 100.
     EXPECT_EQ(mix(1), std::vector<int16_t>{400});
     EXPECT_EQ(core.activeVoices(), 2);
@@ -283,7 +293,7 @@ TEST_F(Mixer, SumsSaturateInsteadOfWrapping)
     };
     for (const Case& c : cases) {
         for (int16_t v : c.voices)
-            core.push(constant(v, 1));
+            core.push(constant(v, 1), 0);
         EXPECT_EQ(mix(1), std::vector<int16_t>{c.expected}) << c.what;
         EXPECT_EQ(core.activeVoices(), 0) << c.what;
     }
@@ -291,10 +301,10 @@ TEST_F(Mixer, SumsSaturateInsteadOfWrapping)
 
 TEST_F(Mixer, AFullSetOfVoicesDropsTheOldest)
 {
-    core.push(constant(10000, 100)); // the oldest, still sounding
+    core.push(constant(10000, 100), 0); // the oldest, still sounding
     mix(1);
     for (int i = 0; i < MixerCore::kVoices; ++i)
-        core.push(constant(1, 100));
+        core.push(constant(1, 100), 0);
     const std::vector<int16_t> out = mix(1);
     EXPECT_EQ(core.activeVoices(), MixerCore::kVoices);
     EXPECT_EQ(out[0], MixerCore::kVoices);
@@ -305,39 +315,39 @@ TEST_F(Mixer, AFullQueueDropsPlaysUntilTheCallbackRuns)
 {
     const Sound click = constant(1, 1);
     for (size_t i = 0; i < MixerCore::kQueueSize; ++i)
-        ASSERT_TRUE(core.push(click));
-    EXPECT_FALSE(core.push(click));
+        ASSERT_TRUE(core.push(click, 0));
+    EXPECT_FALSE(core.push(click, 0));
     mix(1);
     EXPECT_EQ(core.voicesStarted(), int64_t(MixerCore::kQueueSize));
-    EXPECT_TRUE(core.push(click));
+    EXPECT_TRUE(core.push(click, 0));
     mix(1);
     EXPECT_EQ(core.voicesStarted(), int64_t(MixerCore::kQueueSize) + 1);
 }
 
 TEST_F(Mixer, EmptySoundStartsNoVoice)
 {
-    core.push(keep({}));
+    core.push(keep({}), 0);
     EXPECT_EQ(mix(2), (std::vector<int16_t>{0, 0}));
     EXPECT_EQ(core.voicesStarted(), 0);
 }
 
 TEST_F(Mixer, EveryOutputChannelCarriesTheMix)
 {
-    core.reset(44100, 2);
-    core.push(ramp);
+    core.reset(44100, 2, 0);
+    core.push(ramp, 0);
     EXPECT_EQ(mix(3), (std::vector<int16_t>{100, 100, 200, 200, 300, 300}));
 }
 
 TEST_F(Mixer, OtherRatesAreResampled)
 {
-    core.reset(44100, 1);
-    core.push(keep({0, 1000, 2000}, 22050));
+    core.reset(44100, 1, 0);
+    core.push(keep({0, 1000, 2000}, 22050), 0);
     // Twice as many frames, the new ones halfway between their neighbours.
     EXPECT_EQ(mix(8), (std::vector<int16_t>{0, 500, 1000, 1500, 2000, 2000, 0, 0}));
 
     // 441 samples at 44100 Hz last 10 ms: 480 frames at 48000 Hz.
-    core.reset(48000, 1);
-    core.push(constant(1000, 441));
+    core.reset(48000, 1, 0);
+    core.push(constant(1000, 441), 0);
     const std::vector<int16_t> out = mix(600);
     const auto sounding = std::count_if(out.begin(), out.end(), [](int16_t s) { return s != 0; });
     EXPECT_GE(sounding, 479);
@@ -349,20 +359,99 @@ TEST(MixerCore, SoundingFromThePlayToTheMixOfItsLastSample)
 {
     const Sound click(QStringLiteral("click"), std::vector<int16_t>(300, 1000), 44100);
     MixerCore core;
-    core.reset(44100, 1);
+    core.reset(44100, 1, 0);
     std::vector<int16_t> out(512);
     EXPECT_FALSE(core.sounding());
-    ASSERT_TRUE(core.push(click));
+    ASSERT_TRUE(core.push(click, 0));
     EXPECT_TRUE(core.sounding()) << "a play waiting for the callback";
-    core.mix(out.data(), 256);
+    core.mix(out.data(), 256, 0);
     EXPECT_TRUE(core.sounding()) << "44 samples still to come";
-    core.mix(out.data(), 43);
+    core.mix(out.data(), 43, 0);
     EXPECT_TRUE(core.sounding()) << "one sample still to come";
-    core.mix(out.data(), 1);
+    core.mix(out.data(), 1, 0);
     EXPECT_FALSE(core.sounding());
-    ASSERT_TRUE(core.push(click));
-    core.reset(44100, 1);
+    ASSERT_TRUE(core.push(click, 0));
+    core.reset(44100, 1, 0);
     EXPECT_FALSE(core.sounding()) << "reset drops waiting plays";
+}
+
+// A play starts one device buffer after its stamp, to the frame, wherever its
+// stamp falls between the callbacks. The callbacks come a buffer period apart,
+// as the device asks for them; frame j of a callback at T sounds at T + j/rate.
+TEST(MixerCore, APlayStartsOneBufferAfterItsStampWhateverTheCallbackPhase)
+{
+    struct Case {
+        int rate;
+        int frames;
+        double phase; // stamp after the last callback, in buffer periods
+    };
+    // Beyond 1: stamped after the next callback read the clock but before it
+    // took the queue.
+    const Case cases[] = {
+        {44100, 256, 0.0},     {44100, 256, 1.0 / 256}, {44100, 256, 0.25},  {44100, 256, 0.5},
+        {44100, 256, 0.75},    {44100, 256, 255.0 / 256}, {44100, 256, 1.0}, {44100, 256, 1.1},
+        {48000, 64, 0.0},      {48000, 64, 0.3},       {48000, 64, 0.999},   {44100, 128, 0.6},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.rate << " Hz, " << c.frames << " frames, phase " << c.phase);
+        const double frameNs = 1e9 / c.rate;
+        const double periodNs = c.frames * frameNs;
+        const Sound click(QStringLiteral("click"), std::vector<int16_t>(40, 1000), c.rate);
+        MixerCore core;
+        core.reset(c.rate, 1, c.frames);
+        const int64_t base = 1'000'000'000'000; // some 17 minutes after boot
+        auto callbackAt = [&](int k) { return base + std::llround(k * periodNs); };
+        std::vector<int16_t> out(size_t(c.frames));
+        core.mix(out.data(), c.frames, callbackAt(0));
+        const int64_t stamp = base + std::llround(c.phase * periodNs);
+        ASSERT_TRUE(core.push(click, stamp));
+
+        std::optional<double> heardNs;
+        std::vector<int16_t> heard;
+        for (int k = 1; k <= 4; ++k) {
+            core.mix(out.data(), c.frames, callbackAt(k));
+            for (int j = 0; j < c.frames; ++j) {
+                if (out[size_t(j)] != 0 && !heardNs)
+                    heardNs = double(callbackAt(k)) + j * frameNs;
+                if (heardNs)
+                    heard.push_back(out[size_t(j)]);
+            }
+        }
+        ASSERT_TRUE(heardNs.has_value());
+        EXPECT_LE(std::abs(*heardNs - (double(stamp) + periodNs)), frameNs / 2 + 1);
+        ASSERT_GE(heard.size(), 41u);
+        EXPECT_EQ(std::count(heard.begin(), heard.begin() + 40, int16_t(1000)), 40) << "the whole sound";
+        EXPECT_EQ(heard[40], 0);
+    }
+}
+
+// A callback that comes later than a play's due time cannot start it in the
+// past: it starts at once, whole, while a play of the same wait that is due
+// later in that buffer still starts on time.
+TEST(MixerCore, LateCallbackStartsOverduePlaysAtOnce)
+{
+    constexpr int kRate = 44100;
+    constexpr int kFrames = 256;
+    const double frameNs = 1e9 / kRate;
+    const double periodNs = kFrames * frameNs;
+    const Sound click(QStringLiteral("click"), std::vector<int16_t>(10, 1000), kRate);
+    MixerCore core;
+    core.reset(kRate, 1, kFrames);
+    const int64_t base = 5'000'000'000;
+    std::vector<int16_t> out(static_cast<size_t>(kFrames));
+    core.mix(out.data(), kFrames, base);
+    const int64_t overdue = base + 1'000'000;
+    const int64_t onTime = base + 13'000'000;
+    ASSERT_TRUE(core.push(click, overdue));
+    ASSERT_TRUE(core.push(click, onTime));
+    // Three periods after the last: the first play was due 10.6 ms before.
+    const int64_t late = base + std::llround(3 * periodNs);
+    core.mix(out.data(), kFrames, late);
+    EXPECT_EQ(std::find(out.begin(), out.end(), int16_t(1000)) - out.begin(), 0);
+    const auto second = std::find(out.begin() + 10, out.end(), int16_t(1000)) - out.begin();
+    const double due = (double(onTime) + periodNs - double(late)) / frameNs;
+    EXPECT_LE(std::abs(double(second) - due), 0.5 + 1e-6) << second << " frames, due at " << due;
+    EXPECT_EQ(core.voicesStarted(), 2);
 }
 
 // ---------------------------------------------------------------------------
@@ -370,11 +459,15 @@ TEST(MixerCore, SoundingFromThePlayToTheMixOfItsLastSample)
 
 class ScopedEnv {
 public:
+    // value nullptr: unset for the scope.
     ScopedEnv(const char* name, const char* value) : name_(name)
     {
         if (const char* old = std::getenv(name))
             old_ = std::string(old);
-        setenv(name, value, 1);
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
     }
     ~ScopedEnv()
     {
@@ -445,27 +538,88 @@ TEST(SdlMixer, NoDeviceFailsWithOneLineAndPlaysAreHarmless)
         bool mustFail; // else: skipped where the machine has that device
     };
     // ALSA without a sound card (this machine, CI) is the noisy case: its
-    // library has its own say unless the mixer quiets it.
-    const Case cases[] = {{"nosuchdriver", true}, {"alsa", false}};
+    // library has its own say unless the mixer quiets it. No driver set: the
+    // mixer's own choice, PipeWire first, then SDL's order, with no sound
+    // server to answer (a runtime folder of its own, no PulseAudio to start).
+    const Case cases[] = {{"nosuchdriver", true}, {"alsa", false}, {nullptr, false}};
     const Sound click(QStringLiteral("click"), {1, 2, 3}, 44100);
+    QTemporaryDir runtime;
+    ASSERT_TRUE(runtime.isValid());
+    const QByteArray noServer = "unix:" + QDir(runtime.path()).filePath(QStringLiteral("none")).toLocal8Bit();
+    ScopedEnv runtimeFolder("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit().constData());
+    ScopedEnv pulse("PULSE_SERVER", noServer.constData());
     for (const Case& c : cases) {
         ScopedEnv driver("SDL_AUDIODRIVER", c.driver);
+        const char* name = c.driver ? c.driver : "(unset)";
         platform::SdlMixer mixer;
         testing::internal::CaptureStderr();
         const bool opened = mixer.open();
         const std::string err = testing::internal::GetCapturedStderr();
         if (opened && !c.mustFail)
             continue; // a real device is there
-        EXPECT_FALSE(opened) << c.driver;
-        EXPECT_FALSE(mixer.isOpen()) << c.driver;
-        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << c.driver << ": " << err;
-        EXPECT_TRUE(!err.empty() && err.back() == '\n') << c.driver;
+        EXPECT_FALSE(opened) << name;
+        EXPECT_FALSE(mixer.isOpen()) << name;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << name << ": " << err;
+        EXPECT_TRUE(!err.empty() && err.back() == '\n') << name;
 
         for (int i = 0; i < 100; ++i)
             mixer.play(click);
-        EXPECT_EQ(mixer.voicesStarted(), 0) << c.driver;
+        EXPECT_EQ(mixer.voicesStarted(), 0) << name;
         mixer.close();
-        EXPECT_FALSE(mixer.isOpen()) << c.driver;
+        EXPECT_FALSE(mixer.isOpen()) << name;
+    }
+}
+
+// A PipeWire server that has no audio output (it serves video next to another
+// sound server) must not be chosen: a stream opened on it never starts, and
+// the open would wait for ever. Here it is the only server, so the open fails
+// at once with its one line.
+TEST(SdlMixer, APipeWireServerWithoutAudioOutputsIsPassedOver)
+{
+    const QString pipewire = QStandardPaths::findExecutable(QStringLiteral("pipewire"));
+    if (pipewire.isEmpty())
+        GTEST_SKIP() << "no pipewire here (tools/setup.sh --bench installs it)";
+    QTemporaryDir runtime;
+    ASSERT_TRUE(runtime.isValid());
+    QProcess server;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), runtime.filePath(QStringLiteral("config"))); // the stock setup
+    server.setProcessEnvironment(env);
+    server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    server.start(pipewire, {});
+    ASSERT_TRUE(server.waitForStarted());
+    const QString socket = runtime.filePath(QStringLiteral("pipewire-0"));
+    EXPECT_TRUE(waitFor([&] { return QFile::exists(socket); }));
+
+    const QByteArray noPulse = "unix:" + runtime.filePath(QStringLiteral("none")).toLocal8Bit();
+    ScopedEnv runtimeFolder("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit().constData());
+    ScopedEnv pulse("PULSE_SERVER", noPulse.constData());
+    ScopedEnv driver("SDL_AUDIODRIVER", nullptr);
+    // A stuck open cannot be undone (killing the server does not free it):
+    // the watchdog then stops the server and ends the whole test program as
+    // failed.
+    std::promise<void> done;
+    const pid_t serverPid = pid_t(server.processId());
+    std::thread watchdog([finished = done.get_future(), serverPid] {
+        if (finished.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+            ::kill(serverPid, SIGKILL);
+            std::fputs("FAILED: the open waited on PipeWire\n", stdout);
+            std::fflush(stdout);
+            std::_Exit(1);
+        }
+    });
+    platform::SdlMixer mixer;
+    testing::internal::CaptureStderr();
+    const bool opened = mixer.open();
+    const std::string err = testing::internal::GetCapturedStderr();
+    done.set_value();
+    watchdog.join();
+    server.kill();
+    server.waitForFinished();
+    EXPECT_NE(mixer.driver(), "pipewire");
+    if (!opened) {
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
     }
 }
 
@@ -477,6 +631,62 @@ bool restsSoon(const platform::SdlMixer& mixer)
         QCoreApplication::processEvents();
         return mixer.resting();
     });
+}
+
+// SDL's disk driver writes the output to a file; with the file's folder gone
+// the stream cannot open, as when the sound server went away during a rest.
+TEST(SdlMixer, SoundsAskedForWhileTheOutputCannotOpenAreDroppedNotPlayedLater)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString folder = dir.filePath(QStringLiteral("out"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    ScopedEnv driver("SDL_AUDIODRIVER", "disk");
+    ScopedEnv file("SDL_DISKAUDIOFILE", QDir(folder).filePath(QStringLiteral("sound.raw")).toLocal8Bit().constData());
+    const Sound click(QStringLiteral("click"), std::vector<int16_t>(441, 8000), 44100);
+    platform::SdlMixer mixer;
+    ASSERT_TRUE(mixer.open());
+    mixer.play(click);
+    ASSERT_TRUE(waitFor([&] { return mixer.voicesStarted() == 1; }));
+    ASSERT_TRUE(restsSoon(mixer));
+
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+    testing::internal::CaptureStderr();
+    mixer.setNeeded(true); // START
+    EXPECT_TRUE(mixer.resting()) << "not taken as running";
+    for (int i = 0; i < 100; ++i)
+        mixer.play(click);
+    mixer.setNeeded(false);
+    mixer.setNeeded(true); // the next START, still failing
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_TRUE(mixer.resting());
+
+    // Back: the next sound opens the stream and only it is started.
+    ASSERT_TRUE(QDir().mkdir(folder));
+    mixer.play(click);
+    EXPECT_FALSE(mixer.resting());
+    ASSERT_TRUE(waitFor([&] { return mixer.voicesStarted() >= 2; }));
+    const auto settle = std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
+    while (std::chrono::steady_clock::now() < settle)
+        std::this_thread::yield();
+    EXPECT_EQ(mixer.voicesStarted(), 2) << "a sound asked for during the failure was started";
+
+    // A later failure is said again, once.
+    mixer.setNeeded(false);
+    ASSERT_TRUE(restsSoon(mixer));
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+    testing::internal::CaptureStderr();
+    mixer.play(click);
+    mixer.play(click);
+    const std::string again = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(again.begin(), again.end(), '\n'), 1) << again;
+    // ...and START opens it once it is back.
+    ASSERT_TRUE(QDir().mkdir(folder));
+    mixer.setNeeded(true);
+    EXPECT_FALSE(mixer.resting());
+    mixer.play(click);
+    EXPECT_TRUE(waitFor([&] { return mixer.voicesStarted() >= 3; }));
 }
 
 TEST(SdlMixer, DummyDeviceRestsWhenNotNeededAndWakesForNeedOrPlay)
