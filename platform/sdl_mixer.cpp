@@ -267,9 +267,11 @@ bool SdlMixer::resting() const
 }
 
 // The smallest buffers that kept the program within 3 % of a core during a
-// test (bench/metronome): through SDL's PipeWire driver 64 frames cost 3.5 to
-// 4.1 %, 128 frames 2.5 %; through PulseAudio 128 frames cost up to 5.3 % under
-// load, 256 frames 1.7 to 3.5 %.
+// test and the clicks on the grid (bench/metronome): through SDL's PipeWire
+// driver 64 frames cost 2.9 to 4.1 %, 128 frames 2.3 to 2.5 %; through
+// PulseAudio 128 frames cost 2.5 to 2.8 %, but in three runs of five the
+// server's latency grew in mid-test (clicks 10 to 60 ms late from then on),
+// while with 256 frames (1.7 to 3.5 %) no run had such a step.
 int SdlMixer::bufferFramesFor(std::string_view driver)
 {
     return driver == "pipewire" ? kPipeWireBufferFrames : kBufferFrames;

@@ -29,7 +29,10 @@ CLICKS = ("hi", "low")
 PITCHES = ("c", "d", "e", "f", "g", "a", "ch")
 # A voice is taken as found when this many samples from its start match.
 LEAST_MATCH = 32
-# The program's buffer (SdlMixer::kBufferFrames): every voice starts on one.
+# Enough matching samples to tell the right voices from any other choice.
+MATCH_ENOUGH = 4096
+# The device buffer the run asks the program for: the disk driver writes one
+# such buffer a period.
 BUFFER_FRAMES = 256
 # stdio's buffer for the FIFO, in frames: the driver's data arrive in reads
 # of this size.
@@ -89,7 +92,8 @@ class SoundRecorder:
             return False
 
     def environment(self):
-        return {"SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": self.fifo}
+        return {"SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": self.fifo,
+                "VELVANE_SOUND_BUFFER": str(BUFFER_FRAMES)}
 
     def end(self):
         if self.process.poll() is None:
@@ -139,10 +143,16 @@ def find_voices(samples, sounds):
     """The voices in a recording, as (first sample, sound name), in order.
 
     Walks the recording; where it differs from the voices found so far, one
-    or more sounds start at that sample: the combination whose samples, added
-    to what sounds already, match the recording for longest is taken."""
+    sound starts at that sample, or two start there or a few samples apart
+    (each sound starts a fixed time after its play, to the frame, so a click
+    and a hit sound asked for close together start that close): the choice
+    whose samples, added to what sounds already, match the recording for
+    longest is taken, the one with fewer voices where two match as long."""
     names = list(sounds)
-    combos = [(a,) for a in names] + [(a, b) for i, a in enumerate(names) for b in names[i:]]
+    # (name, offset from the divergence) for each voice of a choice.
+    choices = [((a, 0),) for a in names]
+    choices += [((a, 0), (b, apart)) for a in names for b in names for apart in range(LEAST_MATCH)
+                if apart > 0 or a <= b]
     expected = [0] * len(samples)  # unclamped sum of the voices found
     voices = []
     n = len(samples)
@@ -152,27 +162,28 @@ def find_voices(samples, sounds):
             s += 1
             continue
         best, best_len = None, 0
-        for combo in combos:
+        for choice in choices:
             length = 0
-            limit = min(n - s, max(len(sounds[c]) for c in combo))
+            limit = min(n - s, MATCH_ENOUGH)
             while length < limit:
                 v = expected[s + length]
-                for c in combo:
-                    if length < len(sounds[c]):
-                        v += sounds[c][length]
+                for name, apart in choice:
+                    if apart <= length < apart + len(sounds[name]):
+                        v += sounds[name][length - apart]
                 if _clamp(v) != samples[s + length]:
                     break
                 length += 1
             if length > best_len:
-                best, best_len = combo, length
+                best, best_len = choice, length
         if best is None or best_len < LEAST_MATCH:
             raise ValueError(f"sample {s} ({s / RATE:.3f} s) matches no sound of the program")
-        for c in best:
-            voices.append((s, c))
-            sound = sounds[c]
-            for i in range(min(len(sound), n - s)):
-                expected[s + i] += sound[i]
+        for name, apart in best:
+            voices.append((s + apart, name))
+            sound = sounds[name]
+            for i in range(min(len(sound), n - s - apart)):
+                expected[s + apart + i] += sound[i]
         s += 1
+    voices.sort()
     return voices
 
 
