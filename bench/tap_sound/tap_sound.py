@@ -116,6 +116,10 @@ def analyse(taps_path, raw_path):
     rec = Recording(raw_path)
     onsets = rec.onsets()
     hits = [rec.monotonic_ns(i) for i in onsets if is_hit_sound(rec, i)]
+    # The clicks before the first tap (later ones mostly fall inside a hit
+    # sound) lay the beat grid the taps keep away from.
+    clicks = [t for t in (rec.monotonic_ns(i) for i in onsets if not is_hit_sound(rec, i))
+              if not taps or t < taps[0]]
     latencies = []
     j = 0
     for t in taps:
@@ -127,6 +131,10 @@ def analyse(taps_path, raw_path):
     lines = [rec.clock_drift_text(),
              f"onsets {len(onsets)}, of them hit sounds {len(hits)}",
              f"taps {len(taps)}, hit sounds found {len(latencies)} of {len(taps)}"]
+    if clicks and taps:
+        beat_ns = BEAT_S * 1e9
+        after = sorted((t - clicks[0]) % beat_ns / 1e6 for t in taps)
+        lines.append(f"taps {after[0]:.0f} to {after[-1]:.0f} ms after a beat of the count-in's clicks")
     if latencies:
         ordered = sorted(latencies)
         lines.append(f"tap to sound ms: min {ordered[0]:.2f} / median {median(ordered):.2f} / "
@@ -148,12 +156,13 @@ def run(program, recorder, work):
     xtest = XTest()
     try:
         load_start = load()
-        program.press_start()
+        # The count-in starts 2000 ms after the program gets the click, and
+        # up to a tick later; xdotool's click reaches it close after the call
+        # starts, but the call takes some 70 ms to return.
         pressed = now()
+        program.press_start()
         # After the click, which may move the focus itself.
         xtest.focus(0 if os.environ.get("TAP_FOCUS") == "none" else int(program.wid))
-        # The count-in starts 2000 ms after START and up to a tick later;
-        # the click's way to the program adds a few ms more.
         send_taps(xtest, tap_times(pressed + PRESTART_S), taps_path)
     finally:
         xtest.close()
