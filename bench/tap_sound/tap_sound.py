@@ -110,6 +110,28 @@ def is_hit_sound(rec, index):
     return True
 
 
+def loud_after(rec, t):
+    """How long (ms, in 10 ms blocks) the first sound in the match window
+    after monotonic time t stays above the threshold; 0 if none."""
+    lo, hi = 0, len(rec.samples)
+    while lo < hi:  # the first sample heard at t or later
+        mid = (lo + hi) // 2
+        if rec.monotonic_ns(mid) < t:
+            lo = mid + 1
+        else:
+            hi = mid
+    block = int(rec.rate * BLOCK_S)
+    end = lo + MATCH_AFTER_NS * rec.rate // 1_000_000_000
+    loud = 0
+    for i in range(lo, min(end, len(rec.samples)), block):
+        part = rec.samples[i:i + block]
+        if max(max(part), -min(part)) > THRESHOLD:
+            loud += 1
+        elif loud:
+            break
+    return loud * 10
+
+
 def analyse(taps_path, raw_path):
     with open(taps_path) as f:
         taps = [int(parts[1]) for parts in (line.split() for line in f) if parts and parts[0] == "tap"]
@@ -121,13 +143,16 @@ def analyse(taps_path, raw_path):
     clicks = [t for t in (rec.monotonic_ns(i) for i in onsets if not is_hit_sound(rec, i))
               if not taps or t < taps[0]]
     latencies = []
+    missing = []
     j = 0
-    for t in taps:
+    for k, t in enumerate(taps):
         while j < len(hits) and hits[j] < t - MATCH_BEFORE_NS:
             j += 1
         if j < len(hits) and hits[j] <= t + MATCH_AFTER_NS:
             latencies.append((hits[j] - t) / 1e6)
             j += 1
+        else:
+            missing.append(f"tap {k + 1} ({loud_after(rec, t)} ms)")
     lines = [rec.clock_drift_text(),
              f"onsets {len(onsets)}, of them hit sounds {len(hits)}",
              f"taps {len(taps)}, hit sounds found {len(latencies)} of {len(taps)}"]
@@ -135,6 +160,11 @@ def analyse(taps_path, raw_path):
         beat_ns = BEAT_S * 1e9
         after = sorted((t - clicks[0]) % beat_ns / 1e6 for t in taps)
         lines.append(f"taps {after[0]:.0f} to {after[-1]:.0f} ms after a beat of the count-in's clicks")
+    if missing:
+        # With each the time the first sound after it stayed loud: 0 for
+        # silence, 10 to 30 for a click, more for a hit sound cut short or
+        # run into the sound before it.
+        lines.append(f"no hit sound within {MATCH_AFTER_NS // 1_000_000} ms after: " + ", ".join(missing))
     if latencies:
         ordered = sorted(latencies)
         lines.append(f"tap to sound ms: min {ordered[0]:.2f} / median {median(ordered):.2f} / "
