@@ -7,13 +7,11 @@ sound server with the null sink ci_null) and BENCH_SERVER_PID (the server's
 process) in the environment. The program picks its SDL driver itself.
 """
 import os
-import re
-import signal
-import subprocess
 import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
+from program import SIXTEEN_BARS, BenchError, Program, load, now, start_recorder  # noqa: E402
 from recording import Recording, median  # noqa: E402
 
 TICKSPEED = 30        # ticks of 1/60 s per beat: 120 bpm
@@ -23,50 +21,6 @@ EARLYCHANGE = 80      # the initial next-bar timing
 PRESTART_S = 2.0
 IDLE_S = float(os.environ.get("IDLE_SECONDS", "10"))
 RECORDER_ONLY_S = 5.0
-
-# Main window (client area) and options window positions of the controls.
-CLIENT_HEIGHT = 625
-START = (277 + 173 // 2, 308 + 76 // 2)
-OPTIONS = (68 + 141 // 2, 312 + 65 // 2)
-SIXTEEN_BARS = (703 + 23 // 2, 158 + 20 // 2)
-
-
-def now():
-    return time.monotonic()
-
-
-def load():
-    with open("/proc/loadavg") as f:
-        return " ".join(f.read().split()[:3])
-
-
-def xdotool(*args):
-    return subprocess.run(["xdotool", *args], capture_output=True, text=True).stdout
-
-
-def windows_of(pid):
-    """(id, width, height) of the process's visible windows."""
-    found = []
-    for wid in xdotool("search", "--onlyvisible", "--pid", str(pid)).split():
-        geometry = xdotool("getwindowgeometry", wid)
-        m = re.search(r"Geometry: (\d+)x(\d+)", geometry)
-        if m:
-            found.append((wid, int(m.group(1)), int(m.group(2))))
-    return found
-
-
-def wait_for(pred, timeout, step=0.01):
-    end = now() + timeout
-    while now() < end:
-        value = pred()
-        if value:
-            return value
-        time.sleep(step)
-    return None
-
-
-def click(wid, x, y):
-    xdotool("mousemove", "--window", wid, str(x), str(y), "click", "1")
 
 
 class Threads:
@@ -185,94 +139,60 @@ def analyse(rec, expected):
 
 def main():
     velvane, write_datafile, recorder, work = sys.argv[1:5]
-    data_home = os.path.join(work, "data")
-    os.makedirs(os.path.join(data_home, "Velvane"))
-    subprocess.run([write_datafile, os.path.join(data_home, "Velvane"), f"tickspeed={TICKSPEED}",
-                    "listenplay=0"], check=True, stdout=subprocess.DEVNULL)
-    env = dict(os.environ, XDG_DATA_HOME=data_home, SDL_NO_SIGNAL_HANDLERS="1")
     server_pid = int(os.environ["BENCH_SERVER_PID"])
-
-    t0 = now()
-    program = subprocess.Popen([velvane], env=env, stdout=subprocess.DEVNULL,
-                               stderr=open(os.path.join(work, "velvane.err"), "w"))
     try:
-        main_window = wait_for(lambda: next((w for w in windows_of(program.pid) if w[1] >= 900), None), 30)
-        if not main_window:
-            print("the main window did not appear")
-            return 1
-        print(f"start-up to window mapped {now() - t0:.3f} s (load {load()})")
-        wid, _, height = main_window
-        menu = height - CLIENT_HEIGHT
+        with Program(velvane, write_datafile, work, [f"tickspeed={TICKSPEED}", "listenplay=0"]) as program:
+            return run(program, server_pid, recorder, work)
+    except BenchError as e:
+        print(e)
+        return 1
 
-        samplers = [Threads(program.pid), Threads(server_pid)]
-        labels = [program.pid, "server"]
 
-        time.sleep(2)
-        a, b = measure(samplers, IDLE_S)
-        print(f"idle ({IDLE_S:.0f} s, load {load()}): {cpu_text(cpu_between(labels, a, b))}")
+def run(program, server_pid, recorder, work):
+    print(f"start-up to window mapped {program.startup_s:.3f} s (load {load()})")
+    samplers = [Threads(program.pid), Threads(server_pid)]
+    labels = [program.pid, "server"]
 
-        # 16 bars in the options window, which Escape closes again.
-        click(wid, OPTIONS[0], OPTIONS[1] + menu)
-        options = wait_for(lambda: xdotool("search", "--onlyvisible", "--name", "^Options$").split(), 10)
-        if not options:
-            print("the options window did not open")
-            return 1
-        click(options[0], *SIXTEEN_BARS)
-        time.sleep(0.3)
-        # Through the focus, not sent to the window: a key sent to a window
-        # that closes on the press loses its release, and the server then
-        # repeats the key for ever.
-        xdotool("windowfocus", "--sync", options[0])
-        xdotool("key", "Escape")
-        if wait_for(lambda: not xdotool("search", "--onlyvisible", "--name", "^Options$").split(), 10) is None:
-            print("the options window did not close")
-            return 1
-        time.sleep(1)
+    time.sleep(2)
+    a, b = measure(samplers, IDLE_S)
+    print(f"idle ({IDLE_S:.0f} s, load {load()}): {cpu_text(cpu_between(labels, a, b))}")
 
-        beat_s = TICKSPEED / 60
-        test_s = PRESTART_S + (BARS + 1) * BEATS * beat_s + BEATS * beat_s
-        raw = os.path.join(work, "rec.raw")
-        rec_proc = subprocess.Popen([recorder, raw, str(int(test_s + 3)), "ci_null.monitor"],
-                                    stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-        if "ready" not in rec_proc.stdout.readline():
-            print("the recorder did not start")
-            return 1
-        # The recorder costs the server too; its share is measured alone.
-        time.sleep(0.5)
-        a, b = measure(samplers, RECORDER_ONLY_S)
-        recorder_only = cpu_between(labels, a, b)
-        print(f"recording only ({RECORDER_ONLY_S:.0f} s, load {load()}): {cpu_text(recorder_only)}")
-        load_start = load()
-        click(wid, START[0], START[1] + menu)
-        a, b = measure(samplers, test_s)
-        during = cpu_between(labels, a, b)
-        print(f"during the test ({test_s:.0f} s from START, load {load_start} -> {load()}): {cpu_text(during)}")
-        names = sorted({name for _, (name, _, _) in b[0][1].items()})
-        print(f"the program's threads during the test: {', '.join(names)}")
-        program_cpu = sum(during.get(g, (0, 0))[0] for g in ("main", "audio", "other"))
-        server = during["server"][0] - recorder_only["server"][0]
-        print(f"during the test without the recorder's share: program {program_cpu:.2f} % + server {server:.2f} % "
-              f"= {program_cpu + server:.2f} % of a core")
-        rec_proc.wait()
+    program.set_options(SIXTEEN_BARS)
+    time.sleep(1)
 
-        time.sleep(1)  # the last click ends and the stream comes to rest
-        a, b = measure(samplers, IDLE_S)
-        print(f"idle after the test ({IDLE_S:.0f} s, load {load()}): {cpu_text(cpu_between(labels, a, b))}")
+    beat_s = TICKSPEED / 60
+    test_s = PRESTART_S + (BARS + 1) * BEATS * beat_s + BEATS * beat_s
+    raw = os.path.join(work, "rec.raw")
+    rec_proc = start_recorder(recorder, raw, test_s + 3)
+    # The recorder costs the server too; its share is measured alone.
+    time.sleep(0.5)
+    a, b = measure(samplers, RECORDER_ONLY_S)
+    recorder_only = cpu_between(labels, a, b)
+    print(f"recording only ({RECORDER_ONLY_S:.0f} s, load {load()}): {cpu_text(recorder_only)}")
+    load_start = load()
+    program.press_start()
+    a, b = measure(samplers, test_s)
+    during = cpu_between(labels, a, b)
+    print(f"during the test ({test_s:.0f} s from START, load {load_start} -> {load()}): {cpu_text(during)}")
+    names = sorted({name for _, (name, _, _) in b[0][1].items()})
+    print(f"the program's threads during the test: {', '.join(names)}")
+    program_cpu = sum(during.get(g, (0, 0))[0] for g in ("main", "audio", "other"))
+    server = during["server"][0] - recorder_only["server"][0]
+    print(f"during the test without the recorder's share: program {program_cpu:.2f} % + server {server:.2f} % "
+          f"= {program_cpu + server:.2f} % of a core")
+    rec_proc.wait()
 
-        with open(f"/proc/{program.pid}/status") as f:
-            mem = {k: v.strip() for k, v in (line.split(":", 1) for line in f) if k in ("VmRSS", "VmHWM")}
-        print(f"memory: VmRSS {mem['VmRSS']}, VmHWM {mem['VmHWM']} (load {load()})")
+    time.sleep(1)  # the last click ends and the stream comes to rest
+    a, b = measure(samplers, IDLE_S)
+    print(f"idle after the test ({IDLE_S:.0f} s, load {load()}): {cpu_text(cpu_between(labels, a, b))}")
 
-        for line in analyse(Recording(raw), expected_clicks()):
-            print(line)
-        return 0
-    finally:
-        program.send_signal(signal.SIGTERM)
-        try:
-            program.wait(5)
-        except subprocess.TimeoutExpired:
-            program.kill()
-            program.wait()
+    with open(f"/proc/{program.pid}/status") as f:
+        mem = {k: v.strip() for k, v in (line.split(":", 1) for line in f) if k in ("VmRSS", "VmHWM")}
+    print(f"memory: VmRSS {mem['VmRSS']}, VmHWM {mem['VmHWM']} (load {load()})")
+
+    for line in analyse(Recording(raw), expected_clicks()):
+        print(line)
+    return 0
 
 
 if __name__ == "__main__":

@@ -15,29 +15,6 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-src=${VELVANE_SRC:-$(cd "$here/../.." && pwd)}
-build=${BUILD_DIR:-$src/build-bench}
-display=${BENCH_DISPLAY:-:64}
-
-cmake -S "$src" -B "$build" -DCMAKE_BUILD_TYPE=Release -DVELVANE_BENCH=ON -DVELVANE_TESTS=ON >/dev/null
-cmake --build "$build" -j"${JOBS:-3}" --target velvane write_datafile sound_latency_recorder >/dev/null
-
-# shellcheck source=../common/null_sink.sh
-source "$here/../common/null_sink.sh"
-xvfb_pid=
-bench_cleanup_extra() { if [[ -n $xvfb_pid ]]; then kill "$xvfb_pid" 2>/dev/null || true; fi; }
-work=$(mktemp -d)
-bench_start_null_sink "$work"
-
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-    DISPLAY=$display xdotool getdisplaygeometry >/dev/null 2>&1 && break
-    sleep 0.05
-done
-
-echo "server $BENCH_SERVER; buffer ${VELVANE_SOUND_BUFFER:-default} frames; $(nproc) cores"
-BENCH_SERVER_PID=$(bench_pulse_pid)
-export BENCH_SERVER_PID
-DISPLAY=$display python3 "$here/metronome.py" "$build/velvane" "$build/tests/write_datafile" \
-    "$build/bench/sound_latency/sound_latency_recorder" "$work"
+# shellcheck source=../common/program_bench.sh
+source "$here/../common/program_bench.sh"
+bench_run_script "$here/metronome.py"
