@@ -3,18 +3,11 @@
 #include "platform/sound.h"
 
 #include <algorithm>
-#include <chrono>
 #include <limits>
 
 namespace platform {
 
 static_assert((MixerCore::kQueueSize & (MixerCore::kQueueSize - 1)) == 0, "queue size must be a power of two");
-
-int64_t MixerCore::monotonicNs()
-{
-    using namespace std::chrono;
-    return duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 void MixerCore::reset(int outputRate, int outputChannels, int bufferFrames)
 {

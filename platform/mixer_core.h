@@ -30,7 +30,7 @@ public:
     void reset(int outputRate, int outputChannels, int bufferFrames);
 
     // Producer side, one thread (the GUI thread). `playNs` is the monotonic
-    // time of the play (monotonicNs()). Never blocks or allocates; false when
+    // time of the play (monotonicNanoseconds()). Never blocks or allocates; false when
     // the queue is full and the play was dropped. The sound's samples must
     // stay alive and unchanged while it may still be playing.
     bool push(const Sound& sound, int64_t playNs);
@@ -40,10 +40,6 @@ public:
     // same mono mix). `nowNs` is the monotonic time of the callback, the time
     // its first frame stands for. Never blocks or allocates.
     void mix(int16_t* out, int frames, int64_t nowNs);
-
-    // CLOCK_MONOTONIC in ns; safe in the audio callback (no lock, no call
-    // into the kernel on Linux).
-    static int64_t monotonicNs();
 
     int64_t voicesStarted() const { return started_.load(std::memory_order_relaxed); }
     // Whether a voice sounds or a play waits for the callback; safe from any

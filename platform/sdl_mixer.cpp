@@ -3,6 +3,7 @@
 #include "platform/mixer_core.h"
 #include "platform/output_rest.h"
 #include "platform/sound.h"
+#include "platform/ticks.h"
 
 #include <QTimer>
 #include <SDL.h>
@@ -173,7 +174,7 @@ struct SdlMixer::Impl : OutputRest::Stream {
     {
         auto* self = static_cast<Impl*>(userdata);
         const int frameBytes = int(sizeof(int16_t)) * self->core.outputChannels();
-        self->core.mix(reinterpret_cast<int16_t*>(stream), len / frameBytes, MixerCore::monotonicNs());
+        self->core.mix(reinterpret_cast<int16_t*>(stream), len / frameBytes, monotonicNanoseconds());
     }
 };
 
@@ -244,7 +245,7 @@ void SdlMixer::play(const Sound& sound)
         return;
     // Stamped before a resting stream opens, which takes about 1 ms: the
     // sound is due one buffer after it was asked for.
-    const int64_t now = MixerCore::monotonicNs();
+    const int64_t now = monotonicNanoseconds();
     // A resting stream opens before the push, as opening may reset the
     // mixer. A sound that cannot be played now is dropped: heard later it
     // would be out of time.

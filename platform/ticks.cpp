@@ -11,13 +11,13 @@ std::atomic<TickSource*> installedSource{nullptr};
 
 constexpr int64_t perSecond = 1'000'000'000;
 
+} // namespace
+
 int64_t monotonicNanoseconds()
 {
     using namespace std::chrono;
     return duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
 }
-
-} // namespace
 
 // Whole seconds and the remainder apart, so that no intermediate product
 // overflows however long the machine has been up. The clock's origin is in

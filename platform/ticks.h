@@ -28,6 +28,11 @@ int64_t nanosecondsToNextTick(int64_t ns);
 // must run in step with the ticks starts from it.
 int64_t untilNextTick();
 
+// CLOCK_MONOTONIC in nanoseconds, whatever source Ticks() reads: what sounds
+// are timed by. Safe in the audio callback (no lock; no call into the kernel
+// on Linux).
+int64_t monotonicNanoseconds();
+
 // nullptr restores the monotonic clock.
 void setTickSource(TickSource* source);
 

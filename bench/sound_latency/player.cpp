@@ -2,6 +2,7 @@
 // monotonic time just before the play (ns, CLOCK_MONOTONIC).
 //   sound_latency_player [count] [interval_ms]
 #include "platform/sound.h"
+#include "platform/ticks.h"
 
 #include <QCoreApplication>
 
@@ -24,12 +25,6 @@ int argOr(int argc, char** argv, int index, int fallback)
     const std::string_view text(argv[index]);
     std::from_chars(text.data(), text.data() + text.size(), value);
     return value;
-}
-
-int64_t monotonicNs()
-{
-    using namespace std::chrono;
-    return duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
 // 5 ms of 2 kHz at 44100 Hz, full strength from the first period.
@@ -69,7 +64,7 @@ int main(int argc, char** argv)
     plays.reserve(size_t(count));
     for (int i = 0; i < count; ++i) {
         std::this_thread::sleep_until(start + milliseconds(int64_t(i) * intervalMs));
-        plays.push_back(monotonicNs());
+        plays.push_back(platform::monotonicNanoseconds());
         mixer.play(click);
     }
     std::this_thread::sleep_for(milliseconds(300));

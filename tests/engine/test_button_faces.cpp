@@ -85,8 +85,9 @@ TEST_F(ButtonFacesOnScreenTest, TheReplayFaceKeepsClearOfTheResultsWindowsTopEdg
         const QImage shot = r->grab().toImage();
         for (int x = 0; x < r->BevelButton1->width(); x += 4) {
             const auto rows = faceRows(shot, r, r->BevelButton1, x);
-            if (rows)
+            if (rows) {
                 EXPECT_GE(rows->first, 3) << "at x " << x;
+            }
         }
         EXPECT_TRUE(faceRows(shot, r, r->BevelButton1, r->BevelButton1->width() / 2)) << "no face";
     }
