@@ -2,8 +2,9 @@
 # Installs every Debian package that building, testing and running Velvane needs.
 # Does nothing when everything is already there.
 #   tools/setup.sh           the program and its tests
-#   tools/setup.sh --bench   also the PipeWire server the benchmarks run against
-#                            (BENCH_SERVER=pipewire); the program needs none of it
+#   tools/setup.sh --bench   also PipeWire's session manager, which the benchmarks
+#                            run against (BENCH_SERVER=pipewire); the program needs
+#                            none of it. The tests meet PipeWire without it.
 set -euo pipefail
 
 packages=(
@@ -16,12 +17,12 @@ packages=(
   locales-all
   xvfb xauth xdotool imagemagick x11-utils openbox python3
   pulseaudio pulseaudio-utils
+  pipewire pipewire-bin pipewire-pulse
   desktop-file-utils appstream
 )
 if [ "${1:-}" = "--bench" ]; then
-  # WirePlumber links the streams and needs a D-Bus session; pipewire-pulse
-  # lets the recorder's parec read the null sink's monitor.
-  packages+=(pipewire pipewire-bin wireplumber pipewire-pulse dbus)
+  # WirePlumber links the streams and needs a D-Bus session.
+  packages+=(wireplumber dbus)
 fi
 
 missing=()
