@@ -10,7 +10,7 @@ packages=(
   cmake g++ make pkg-config
   qt6-base-dev libgl-dev
   libsdl2-dev
-  libportmidi-dev
+  libportmidi-dev libasound2-dev
   googletest libgtest-dev
   fonts-liberation fonts-comic-neue
   locales-all
