@@ -104,7 +104,7 @@ def expected_clicks():
     return 1 + BEATS * BARS + tail
 
 
-def analyse(rec, expected):
+def analyse(rec, expected, pressed_s=None):
     onsets = [rec.monotonic_ns(i) / 1e6 for i in rec.onsets()]  # ms
     ideal = TICKSPEED * 1000 / 60
     lines = [rec.clock_drift_text()]
@@ -116,6 +116,17 @@ def analyse(rec, expected):
     missing = beats[-1] + 1 - len(set(beats))
     lines.append(f"clicks found {len(onsets)} of {expected} (grid gaps {missing})")
     iois = sorted(b - a for a, b in zip(onsets, onsets[1:]))
+    if pressed_s is not None:
+        lines.append(f"count-in's first click {onsets[0] - pressed_s * 1000:.1f} ms after the START press "
+                     f"(the wait is {PRESTART_S * 1000:.0f} ms)")
+    # Where each click falls after its beat's tick (ticks of 1/60 s on the
+    # monotonic clock, as the program counts them): the tick the clicks
+    # follow is taken from them all.
+    places = sorted(t * 60 / 1000 - b * TICKSPEED for b, t in zip(beats, onsets))
+    origin = int(places[len(places) // 2])
+    after = sorted((p - origin) * 1000 / 60 for p in places)
+    lines.append(f"clicks after their beat's tick ms: min {after[0]:.1f} / median {median(after):.1f} / "
+                 f"max {after[-1]:.1f}")
     lines.append(f"inter-onset ms: min {iois[0]:.2f} / median {median(iois):.2f} / max {iois[-1]:.2f} "
                  f"(ideal {ideal:.2f})")
     # Least-squares line through (beat, onset): the grid the clicks keep.
@@ -170,6 +181,7 @@ def run(program, server_pid, recorder, work):
     recorder_only = cpu_between(labels, a, b)
     print(f"recording only ({RECORDER_ONLY_S:.0f} s, load {load()}): {cpu_text(recorder_only)}")
     load_start = load()
+    pressed = now()
     program.press_start()
     a, b = measure(samplers, test_s)
     during = cpu_between(labels, a, b)
@@ -190,7 +202,7 @@ def run(program, server_pid, recorder, work):
         mem = {k: v.strip() for k, v in (line.split(":", 1) for line in f) if k in ("VmRSS", "VmHWM")}
     print(f"memory: VmRSS {mem['VmRSS']}, VmHWM {mem['VmHWM']} (load {load()})")
 
-    for line in analyse(Recording(raw), expected_clicks()):
+    for line in analyse(Recording(raw), expected_clicks(), pressed):
         print(line)
     return 0
 

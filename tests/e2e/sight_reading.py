@@ -135,8 +135,9 @@ class Player:
             if due is None:
                 return
             time.sleep(max(0.0, due - time.monotonic()))
-            self.run.tap()
+            # Stamped before it leaves: nothing the tap causes comes earlier.
             self.tapped.append(time.monotonic())
+            self.run.tap()
 
     def press_start(self):
         """Presses START through the tapper; returns the time of the press."""
@@ -144,9 +145,10 @@ class Player:
         # START's centre, under the menu bar.
         self.run.xdotool("mousemove", "--window", window, "363", str(height - 625 + 346))
         self.run.idle_face = self.run.start_face()
+        pressed = time.monotonic()
         self.run.tapper.stdin.write("click 1\n")
         self.run.tapper.stdin.flush()
-        return time.monotonic()
+        return pressed
 
     def finish(self):
         self.due.put(None)
