@@ -20,6 +20,10 @@ void Window1::restoreidlecontrols(bool held)
     BevelButton2->setIcon(res::options());
     Slider1->setEnabled(true);
     lisplaylabel->setVisible(false);
+    // The key field had the keyboard for the test; between tests it is the
+    // start button's again, so Space starts the next test. In a window the
+    // user is not in, this waits for the user's return.
+    BevelButton1->setFocus(Qt::OtherFocusReason);
     // With neither timer running the notation canvas shows the cover; the hit
     // strip keeps the last bar's dots.
     Canvas1->Refresh();

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextEdit>
 #include <QWindow>
 #include <functional>
 
@@ -75,6 +76,13 @@ protected:
         return clock.now;
     }
 
+    // Test-clock passes, one per tick, until the test ends by itself.
+    void runToEnd(Window1& w)
+    {
+        for (const int64_t start = clock.now; clock.now <= start + 4000 && w.Timer1->Enabled(); ++clock.now)
+            w.Timer1_Action();
+    }
+
     // Two taps in the first bar of a test that started at T, on its first
     // two rows' hit times 0 and 60: both reach hit capture.
     void expectTapsRecorded(Window1& w, int64_t T)
@@ -95,8 +103,7 @@ protected:
         for (QWidget* top : QApplication::topLevelWidgets())
             if (top->objectName() == QLatin1String("other window") || qobject_cast<resultswin*>(top))
                 delete top;
-        window.reset();
-        Module1::initialise();
+        resetCase();
     }
 
     void TearDown() override
@@ -236,6 +243,64 @@ TEST_F(KeyFocusTest, TapsAfterAnotherWindowOrAClickAreRecorded)
         expectTapsRecorded(w, T);
         closeWindows();
     }
+}
+
+// Between tests the start button has the keyboard again, however the test
+// ended: Space starts the next one and Tab moves on along the buttons.
+TEST_F(KeyFocusTest, AfterATestTheStartButtonHasTheKeyboard)
+{
+    struct Case {
+        const char* what;
+        bool inWait; // ended in the pre-start wait, else in the test
+        std::function<void(Window1&)> end;
+    };
+    const Case cases[] = {
+        {"STOP clicked", false, [](Window1& w) { clickOn(w.BevelButton1); }},
+        {"STOP from the keyboard on the button itself", false,
+         [](Window1& w) { QTest::keyClick(w.BevelButton1, Qt::Key_Space); }},
+        {"STOP clicked in the pre-start wait", true, [](Window1& w) { clickOn(w.BevelButton1); }},
+        {"the test ran to its end", false, [this](Window1& w) { runToEnd(w); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Window1& w = shownWindow();
+        w.bars = 4;
+        clickOn(w.BevelButton1); // START
+        if (!c.inWait)
+            endWait(w);
+        ASSERT_TRUE(w.TextField1->hasFocus()) << "the key field has the keyboard during the test";
+        c.end(w);
+        ASSERT_FALSE(w.testrunning()) << "the test did not stop";
+        EXPECT_TRUE(w.BevelButton1->hasFocus());
+
+        press(Qt::Key_Space);
+        EXPECT_TRUE(w.prestarttimer->Enabled()) << "Space did not start the next test";
+        EXPECT_TRUE(w.TextField1->hasFocus()) << "the next test's wait has the key field";
+        clickOn(w.BevelButton1); // STOP
+        ASSERT_TRUE(w.BevelButton1->hasFocus());
+        press(Qt::Key_Tab);
+        EXPECT_FALSE(w.BevelButton1->hasFocus()) << "Tab was swallowed";
+        EXPECT_FALSE(w.TextField1->hasFocus()) << "Tab went to the key field";
+        closeWindows();
+    }
+}
+
+// A test that ends while the user is in another window leaves the keyboard
+// there; back in the main window, the start button has it.
+TEST_F(KeyFocusTest, ATestEndingWhileTheUserIsElsewhereLeavesTheKeyboardThere)
+{
+    Window1& w = shownWindow();
+    w.bars = 4;
+    clickOn(w.BevelButton1); // START
+    endWait(w);
+    helpwin* help = helpwin::instance();
+    activate(help);
+    help->TextArea1->setFocus();
+    runToEnd(w);
+    ASSERT_FALSE(w.testrunning());
+    EXPECT_TRUE(help->TextArea1->hasFocus()) << "the end of the test took the keyboard from the help window";
+    activate(&w);
+    EXPECT_TRUE(w.BevelButton1->hasFocus());
 }
 
 TEST_F(KeyFocusTest, WithNoTestRunningTheButtonsKeepTheFocusTheyTake)

@@ -203,6 +203,32 @@ TEST(FacePictures, ReplayIconWeighsAboutAsMuchAsItsCaption)
     }
 }
 
+// The replay icon and its caption sit side by side, a clear gap between
+// them, and the icon's columns hold the icon alone: each one run of ink
+// centred on the icon's middle, as a triangle or a square is.
+TEST(FacePictures, ReplayCaptionKeepsOffItsIcon)
+{
+    for (const Face& face : kFaces) {
+        if (!face.icon)
+            continue;
+        SCOPED_TRACE(face.name);
+        const QImage image = group_heads::fullSize(face.name);
+        const Measured m = measure(face, image);
+        ASSERT_FALSE(m.icon.isEmpty() || m.caption.isEmpty()) << "icon and caption run together";
+        EXPECT_GE(m.caption.left() - m.icon.right() - 1, 2) << "clear columns between icon and caption";
+        const double middle = (m.icon.top() + m.icon.bottom()) / 2.0;
+        for (int x = m.icon.left(); x <= m.icon.right(); ++x) {
+            std::vector<int> rows;
+            for (int y = m.icon.top(); y <= m.icon.bottom(); ++y)
+                if (captionInk(face, image.pixel(x, y)))
+                    rows.push_back(y);
+            ASSERT_FALSE(rows.empty());
+            EXPECT_EQ(rows.back() - rows.front() + 1, int(rows.size())) << "broken column at x " << x;
+            EXPECT_NEAR((rows.front() + rows.back()) / 2.0, middle, 1.0) << "off-centre column at x " << x;
+        }
+    }
+}
+
 // Colours as the graph's legend and the help text name them: black for the
 // written notes, green, blue and red for perfect, near and way-off hits.
 struct DotColour {

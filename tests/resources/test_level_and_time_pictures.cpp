@@ -1,12 +1,15 @@
 // The options window's level pictures and time signatures, read at the size
-// they are shown: one staff size for every level, three beams told apart,
-// and time signatures that stand clear of their edges on a stretch of line.
+// they are shown: one staff size for every level, the groups each level adds
+// set apart, three beams told apart, and time signatures that stand clear of
+// their edges on a stretch of line.
 #include "group_heads.h"
+#include "notation/leveldata.h"
 #include <gtest/gtest.h>
 
 #include <QImage>
 #include <QString>
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -58,6 +61,106 @@ TEST(LevelPictures, ShareOneStaffSize)
     EXPECT_GE(reference, 6) << "heads large enough to read at a glance";
     for (const char* name : kLevels)
         EXPECT_NEAR(headWidth(picture(name)), reference, 1) << name;
+}
+
+// A level picture read as a row of figures, left to right: the columns that
+// hold ink off the staff line, parted where a clear gap is wider than half a
+// note head (inside a figure, only a rest, a dot or a bracket's numeral leaves
+// a narrower one).
+struct Figure {
+    int first, last;
+    int heads;
+};
+
+struct LevelRow {
+    int head = 0; // the picture's note-head width
+    std::vector<Figure> figures;
+    std::vector<int> gaps; // clear columns between each figure and the next
+    int inkLeft = 0, inkRight = 0; // the row's extent, staff line included
+};
+
+LevelRow readLevelRow(const QImage& image)
+{
+    LevelRow row;
+    row.head = headWidth(image);
+    const int line = staffLineRow(image);
+    auto offTheLine = [&](int x) {
+        for (int y = 0; y < image.height(); ++y)
+            if (std::abs(y - line) > 1 && qAlpha(image.pixel(x, y)) > 40)
+                return true;
+        return false;
+    };
+    std::vector<group_heads::InkRun> columns; // runs of inked columns
+    for (int x = 0, start = -1; x <= image.width(); ++x) {
+        const bool ink = x < image.width() && offTheLine(x);
+        if (ink && start < 0)
+            start = x;
+        if (!ink && start >= 0) {
+            columns.push_back({start, x - 1});
+            start = -1;
+        }
+    }
+    for (const group_heads::InkRun& c : columns) {
+        const int gap = row.figures.empty() ? 0 : c.first - row.figures.back().last - 1;
+        if (row.figures.empty() || gap * 2 > row.head) {
+            if (!row.figures.empty())
+                row.gaps.push_back(gap);
+            row.figures.push_back({c.first, c.last, 0});
+        } else {
+            row.figures.back().last = c.last;
+        }
+    }
+    // Heads just under the line; a rest's stroke there is far thinner.
+    for (const group_heads::InkRun& r : runsOnRow(image, line + 2))
+        if (r.width() * 2 >= row.head)
+            for (Figure& f : row.figures)
+                f.heads += r.first >= f.first && r.last <= f.last;
+    const auto lineRuns = runsOnRow(image, line);
+    if (!lineRuns.empty())
+        row.inkLeft = lineRuns.front().first, row.inkRight = lineRuns.back().last;
+    return row;
+}
+
+// Each level's picture shows the groups its level adds, in the table's
+// order: one figure for each, with as many heads as the group has notes. A
+// rest that opens a group stands where its time falls, so it may stand apart
+// from the group's notes as a figure without heads.
+TEST(LevelPictures, ShowTheGroupsTheirLevelAdds)
+{
+    for (const grouptable::Level& level : grouptable::levels) {
+        SCOPED_TRACE(level.picture);
+        const std::vector<Figure> figures = readLevelRow(picture(level.picture)).figures;
+        std::vector<int> expected, found;
+        size_t f = 0;
+        for (int64_t g = level.addsFrom; g <= level.level; ++g) {
+            const auto notes = grouptable::groups[size_t(g)].offsets();
+            expected.push_back(int(notes.size()));
+            const bool opensWithRest = !notes.empty() && notes.front() > 0;
+            if (opensWithRest && f + 1 < figures.size() && figures[f].heads == 0)
+                ++f;
+            if (f < figures.size())
+                found.push_back(figures[f++].heads);
+        }
+        for (; f < figures.size(); ++f)
+            found.push_back(figures[f].heads);
+        EXPECT_EQ(found, expected) << "heads of each figure, left to right";
+    }
+}
+
+// Figures stand well apart where the button has room; a row that fills its
+// button keeps them at least a head apart.
+TEST(LevelPictures, SetTheirFiguresApart)
+{
+    for (const char* name : kLevels) {
+        SCOPED_TRACE(name);
+        const QImage image = picture(name);
+        const LevelRow row = readLevelRow(image);
+        ASSERT_GE(row.head, 1);
+        const bool fills = row.inkLeft <= 2 * row.head && row.inkRight >= image.width() - 1 - 2 * row.head;
+        for (int gap : row.gaps)
+            EXPECT_GE(gap * 2, row.head * (fills ? 2 : 3))
+                << "figures " << gap << " pixels apart, heads " << row.head << (fills ? ", the row fills its button" : "");
+    }
 }
 
 // The level that adds demisemiquavers must show their three beams apart, not
