@@ -83,7 +83,6 @@ TEST_F(HeldTestTest, RepeatBringsBackEveryGroupAtEveryLevelBeatCountAndTempo)
                 ++seed;
                 SCOPED_TRACE(testing::Message() << "levels " << lo << ".." << hi << ", " << beats << " beats, tempo "
                                                 << tempo << ", seed " << seed);
-                Module1::initialise();
                 openWindow();
                 App()->Randomizer = std::make_unique<SeededRandom>(seed);
                 stlevel = lo;
@@ -115,7 +114,7 @@ TEST_F(HeldTestTest, RepeatBringsBackEveryGroupAtEveryLevelBeatCountAndTempo)
                     EXPECT_EQ(again.groups, held.groups);
                     EXPECT_EQ(window->refreshrow, window->bars * beats - 1);
                 }
-                window.reset();
+                resetCase();
             }
         }
     }

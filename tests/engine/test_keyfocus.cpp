@@ -103,8 +103,7 @@ protected:
         for (QWidget* top : QApplication::topLevelWidgets())
             if (top->objectName() == QLatin1String("other window") || qobject_cast<resultswin*>(top))
                 delete top;
-        window.reset();
-        Module1::initialise();
+        resetCase();
     }
 
     void TearDown() override

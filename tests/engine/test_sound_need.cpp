@@ -84,7 +84,7 @@ TEST_F(SoundNeedTest, AWholeTestNeedsTheOutputFromStartToItsEnd)
         EXPECT_EQ(settledChanges(), (std::vector<Need>{{true, startPressed}, {false, clock.now}}));
         EXPECT_GT(sound.played.size(), 16u);
         EXPECT_TRUE(playsAtRest().isEmpty()) << playsAtRest().join(" ").toStdString();
-        window.reset();
+        resetCase();
         sound.needChanges.clear();
     }
 }
@@ -106,7 +106,7 @@ TEST_F(SoundNeedTest, StopDuringTheWaitOrTheTestLetsTheOutputRest)
         EXPECT_TRUE(sound.needed);
         w.BevelButton1_Action(); // STOP
         EXPECT_FALSE(sound.needed);
-        window.reset();
+        resetCase();
     }
 }
 

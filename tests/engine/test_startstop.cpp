@@ -74,8 +74,7 @@ TEST_F(StartStopTest, StopGivesBackTheControlsAndEmptiesTheKeyField)
         EXPECT_EQ(w.BevelButton3->Icon(), res::results());
         EXPECT_TRUE(w.lisplaylabel->isHidden());
         EXPECT_TRUE(countin);
-        window.reset();
-        Module1::initialise();
+        resetCase();
     }
 }
 
@@ -104,8 +103,7 @@ TEST_F(StartStopTest, StopFaceAndNewTestButtonFollowTheHeldTest)
         w.BevelButton1_Action(); // STOP
         EXPECT_EQ(w.BevelButton1->Icon(), c.repeatFace ? res::repeat() : res::go());
         EXPECT_EQ(w.BevelButton5->isHidden(), !c.repeatFace);
-        window.reset();
-        Module1::initialise();
+        resetCase();
     }
 }
 
@@ -127,8 +125,7 @@ TEST_F(StartStopTest, StopCorrectsTablesOfTwoRowsOrMore)
         }
         w.BevelButton1_Action(); // STOP
         EXPECT_EQ(w.notelist->Cell(0, 2), c.corrected ? QStringLiteral("5") : QString());
-        window.reset();
-        Module1::initialise();
+        resetCase();
     }
 }
 

@@ -250,8 +250,7 @@ TEST_F(TestClockTest, ListenBarGateOpensFortyTicksBeforeTheBarLine)
                 opened = t - T - B;
         }
         EXPECT_EQ(opened, c.opensAt);
-        window.reset();
-        Module1::initialise();
+        resetCase();
     }
 }
 
@@ -365,8 +364,7 @@ TEST_F(TestClockTest, HitStripIsClearedOnlyByAPassInItsWindow)
         w.Timer1_Action();
         EXPECT_EQ(w.place[50] == -1, c.cleared);
         EXPECT_EQ(w.refreshcanvas2, c.cleared);
-        window.reset();
-        Module1::initialise();
+        resetCase();
     }
 }
 

@@ -24,14 +24,19 @@ void AppTest::TearDown()
     for (QWidget* top : QApplication::topLevelWidgets())
         if (auto* r = qobject_cast<resultswin*>(top))
             delete r;
-    window.reset();
-    Module1::initialise();
+    resetCase();
     platform::setTickSource(nullptr);
     platform::setSoundOutput(nullptr);
     platform::setMidiBackend(nullptr);
     platform::setMessageBoxSink(nullptr);
     platform::setQuitSink(nullptr);
     platform::setDataFolder(QString());
+}
+
+void AppTest::resetCase()
+{
+    window.reset();
+    Module1::initialise();
 }
 
 Window1& AppTest::openWindow()

@@ -26,6 +26,10 @@ protected:
     // Builds the main window (its open handler runs) with the doubles in place.
     Window1& openWindow();
 
+    // Ends one case of a table: the main window goes and the program's state
+    // starts afresh, as in a new run.
+    void resetCase();
+
     // Replaces the application's generator with one that returns these values.
     platform::ScriptedRandom& scriptRandom(std::initializer_list<int64_t> values = {});
 
