@@ -30,6 +30,11 @@ protected:
     // starts afresh, as in a new run.
     void resetCase();
 
+    // START on the open window, then the end of the pre-start wait on the
+    // stepped clock; returns the tick the test started at.
+    int64_t startTest();
+    static constexpr int64_t prestartTicks = platform::ticksFromMilliseconds(Window1::prestartWaitMs);
+
     // Replaces the application's generator with one that returns these values.
     platform::ScriptedRandom& scriptRandom(std::initializer_list<int64_t> values = {});
 
