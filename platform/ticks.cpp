@@ -30,11 +30,14 @@ int64_t ticksFromNanoseconds(int64_t ns)
 // Tick k of a second begins at the first nanosecond n of it with
 // n * 60 >= k * 10^9, as ticksFromNanoseconds counts; working within the
 // second keeps the products small.
+int64_t tickStartNanoseconds(int64_t tick)
+{
+    return (tick / 60) * perSecond + ((tick % 60) * perSecond + 59) / 60;
+}
+
 int64_t nanosecondsToNextTick(int64_t ns)
 {
-    const int64_t intoSecond = ns % perSecond;
-    const int64_t next = intoSecond * 60 / perSecond + 1;
-    return (next * perSecond + 59) / 60 - intoSecond;
+    return tickStartNanoseconds(ticksFromNanoseconds(ns) + 1) - ns;
 }
 
 int64_t Ticks()
@@ -49,6 +52,13 @@ int64_t untilNextTick()
     if (TickSource* source = installedSource.load(std::memory_order_acquire))
         return source->untilNextTick();
     return nanosecondsToNextTick(monotonicNanoseconds());
+}
+
+int64_t clockNanoseconds()
+{
+    if (TickSource* source = installedSource.load(std::memory_order_acquire))
+        return source->nanoseconds();
+    return monotonicNanoseconds();
 }
 
 void setTickSource(TickSource* source)
