@@ -9,8 +9,6 @@ namespace {
 
 std::atomic<TickSource*> installedSource{nullptr};
 
-constexpr int64_t perSecond = 1'000'000'000;
-
 } // namespace
 
 int64_t monotonicNanoseconds()
@@ -24,15 +22,17 @@ int64_t monotonicNanoseconds()
 // the past, so ns is never negative in use.
 int64_t ticksFromNanoseconds(int64_t ns)
 {
-    return (ns / perSecond) * 60 + (ns % perSecond) * 60 / perSecond;
+    const int64_t seconds = ns / nanosecondsPerSecond, intoSecond = ns % nanosecondsPerSecond;
+    return seconds * ticksPerSecond + intoSecond * ticksPerSecond / nanosecondsPerSecond;
 }
 
 // Tick k of a second begins at the first nanosecond n of it with
-// n * 60 >= k * 10^9, as ticksFromNanoseconds counts; working within the
-// second keeps the products small.
+// n * ticksPerSecond >= k * 10^9, as ticksFromNanoseconds counts; working
+// within the second keeps the products small.
 int64_t tickStartNanoseconds(int64_t tick)
 {
-    return (tick / 60) * perSecond + ((tick % 60) * perSecond + 59) / 60;
+    const int64_t seconds = tick / ticksPerSecond, intoSecond = tick % ticksPerSecond;
+    return seconds * nanosecondsPerSecond + (intoSecond * nanosecondsPerSecond + ticksPerSecond - 1) / ticksPerSecond;
 }
 
 int64_t nanosecondsToNextTick(int64_t ns)

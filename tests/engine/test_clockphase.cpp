@@ -146,8 +146,7 @@ TEST_F(ClockPhaseTest, ATestStartedAnywhereInATickClicksAtTheSamePlaceAfterEachT
                 firstPattern = into;
             for (size_t k = 0; k < into.size(); ++k)
                 EXPECT_NEAR(into[k], firstPattern[k], ms) << "click " << k;
-            window.reset();
-            Module1::initialise();
+            resetCase();
         }
     }
 }
@@ -182,8 +181,7 @@ TEST_F(ClockPhaseTest, AReplayStartedAnywhereInATickClicksAtTheSamePlaceAfterEac
         for (size_t k = 0; k < into.size(); ++k)
             EXPECT_NEAR(into[k], 2'000'000, 500'000) << "click " << k;
         delete resultswin::existing();
-        window.reset();
-        Module1::initialise();
+        resetCase();
     }
 }
 
@@ -241,8 +239,7 @@ TEST_F(ClockPhaseTest, AReplayStoppedBeforeItsStartNeverStarts)
         EXPECT_TRUE(sound.played.empty()) << sound.names().join(" ").toStdString();
         EXPECT_EQ(startruntime, -1);
         delete resultswin::existing();
-        window.reset();
-        Module1::initialise();
+        resetCase();
     }
 }
 

@@ -14,7 +14,7 @@ class FakeTicks : public TickSource {
 public:
     // Where in its tick a clock stepped by whole ticks stands: the place the
     // program's clocks start at, so a start never waits.
-    static constexpr int64_t inPhaseUntilNextTick = 16'666'667 - clockphase::startNs;
+    static constexpr int64_t inPhaseUntilNextTick = tickNanoseconds - clockphase::startNs;
 
     explicit FakeTicks(int64_t start = 1000) : now(start) {}
     int64_t read() override;
