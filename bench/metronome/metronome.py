@@ -12,13 +12,13 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
 from program import SIXTEEN_BARS, BenchError, Program, load, now, start_recorder  # noqa: E402
+from harness import PRESTART_S, expected_clicks as expected_click_names  # noqa: E402
 from recording import Recording, median  # noqa: E402
 
 TICKSPEED = 30        # ticks of 1/60 s per beat: 120 bpm
 BEATS = 4             # the initial 4/4
 BARS = 16
 EARLYCHANGE = 80      # the initial next-bar timing
-PRESTART_S = 2.0
 IDLE_S = float(os.environ.get("IDLE_SECONDS", "10"))
 RECORDER_ONLY_S = 5.0
 
@@ -96,12 +96,8 @@ def cpu_text(cpu):
 
 
 def expected_clicks():
-    # The count-in's first click, four a bar through the count-in and the
-    # bars, and the clicks of the last bar before the test ends there.
-    span = TICKSPEED * BEATS
-    margin = int(EARLYCHANGE / 60 * TICKSPEED)
-    tail = sum(1 for k in range(1, BEATS) if k * TICKSPEED <= span - margin)
-    return 1 + BEATS * BARS + tail
+    """How many clicks the test sounds, the count-in's included."""
+    return len(expected_click_names(TICKSPEED, EARLYCHANGE, BARS, BEATS))
 
 
 def analyse(rec, expected, pressed_s=None):
