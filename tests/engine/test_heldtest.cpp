@@ -44,9 +44,7 @@ protected:
     Played play()
     {
         Window1& w = *window;
-        w.BevelButton1_Action();
-        clock.advance(120);
-        w.prestarttimer_Action();
+        startTest();
         Played out;
         record(out);
         int64_t page = w.pagenumber;

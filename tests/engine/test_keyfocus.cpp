@@ -70,7 +70,7 @@ protected:
     // The end of the pre-start wait, when it is still running.
     int64_t endWait(Window1& w)
     {
-        clock.advance(120);
+        clock.advance(prestartTicks);
         if (w.prestarttimer->Enabled())
             w.prestarttimer->Action();
         return clock.now;

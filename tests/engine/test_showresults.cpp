@@ -72,10 +72,7 @@ TEST_F(ShowResultsTest, AFailedSaveAtTheEndOfATestKeepsTheOldFileAndRestoresTheB
     ASSERT_FALSE(old.isEmpty());
 
     platform::testing::failNextRewrite();
-    w.BevelButton1_Action(); // START
-    clock.advance(120);
-    w.prestarttimer_Action();
-    const int64_t T = clock.now;
+    const int64_t T = startTest();
     for (int64_t t = T; t <= T + 2000 && w.Timer1->Enabled(); ++t) {
         clock.now = t;
         w.Timer1_Action();
@@ -85,11 +82,6 @@ TEST_F(ShowResultsTest, AFailedSaveAtTheEndOfATestKeepsTheOldFileAndRestoresTheB
     EXPECT_EQ(dataFileBytes(), old);
     EXPECT_FALSE(w.Timer1->Enabled());
     EXPECT_EQ(w.BevelButton1->Icon(), res::go());
-    EXPECT_TRUE(w.BevelButton2->isEnabled());
-    EXPECT_EQ(w.BevelButton2->Icon(), res::options());
-    EXPECT_TRUE(w.BevelButton3->isEnabled());
-    EXPECT_EQ(w.BevelButton3->Icon(), res::results());
-    EXPECT_TRUE(w.Slider1->isEnabled());
-    EXPECT_TRUE(w.lisplaylabel->isHidden());
+    EXPECT_TRUE(idleControls(w));
     EXPECT_FALSE(w.resultbox->isHidden()) << "the results were shown before the save";
 }

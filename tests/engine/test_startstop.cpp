@@ -20,15 +20,6 @@ namespace {
 
 class StartStopTest : public AppTest {
 protected:
-    // START, then the end of the pre-start wait; returns the tick of the test start.
-    int64_t startTest()
-    {
-        window->BevelButton1_Action();
-        clock.advance(120); // 2000 ms
-        window->prestarttimer_Action();
-        return clock.now;
-    }
-
     // One pass of the test clock per tick from `from` to `to`, skipping `skip`.
     void passes(int64_t from, int64_t to, std::function<bool(int64_t)> skip = nullptr)
     {
@@ -66,13 +57,8 @@ TEST_F(StartStopTest, StopGivesBackTheControlsAndEmptiesTheKeyField)
         EXPECT_EQ(w.BevelButton1->Icon(), res::go());
         EXPECT_FALSE(w.Timer1->Enabled());
         EXPECT_FALSE(w.prestarttimer->Enabled());
-        EXPECT_TRUE(w.Slider1->isEnabled());
+        EXPECT_TRUE(idleControls(w));
         EXPECT_EQ(w.TextField1->text(), QString());
-        EXPECT_TRUE(w.BevelButton2->isEnabled());
-        EXPECT_EQ(w.BevelButton2->Icon(), res::options());
-        EXPECT_TRUE(w.BevelButton3->isEnabled());
-        EXPECT_EQ(w.BevelButton3->Icon(), res::results());
-        EXPECT_TRUE(w.lisplaylabel->isHidden());
         EXPECT_TRUE(countin);
         resetCase();
     }
@@ -215,9 +201,7 @@ TEST_F(MissingClickDeathTest, TestAndReplayStartWithoutTheirFirstClick)
             bool replayed = false;
             try {
                 Window1& w = openWindow();
-                w.BevelButton1_Action(); // START
-                clock.advance(120);
-                w.prestarttimer_Action();
+                startTest();
                 started = w.Timer1->Enabled() && w.notelist->ListCount() > 0 && countin;
                 w.BevelButton1_Action(); // STOP
                 w.notelist->setCell(0, 1, w.notelist->Cell(0, 0));

@@ -71,6 +71,20 @@ TEST_P(ProgramSignals, EndTheProgramLikeQuitWritingNothing)
     EXPECT_EQ(f.readAll(), stored);
 }
 
+TEST(ProgramMidi, TheMidiLibrariesPrintNothingOnTheTerminal)
+{
+    // At start every MIDI input device is opened through the real PortMidi;
+    // on a machine without a MIDI sequencer ALSA's default handler would
+    // print an "ALSA lib ..." line at every start.
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    ProgramRun run;
+    ASSERT_NO_FATAL_FAILURE(start(run, home.path(), SIGTERM));
+    ASSERT_TRUE(endWith(run, SIGTERM));
+    const std::string said = run.program.readAllStandardError().toStdString();
+    EXPECT_EQ(said.find("ALSA lib"), std::string::npos) << said;
+}
+
 TEST(ProgramWrites, AClosedStderrPipeOrAFileSizeLimitDoesNotEndTheProgram)
 {
     // With no sound driver the start writes its line on stderr, a pipe that

@@ -2,8 +2,30 @@
 #include "scoring/resultswin.h"
 #include "platform/textfile.h"
 #include "shell/module1.h"
+#include "shell/resource_accessors.h"
 #include "shell/velvane.h"
 #include <QApplication>
+
+std::ostream& operator<<(std::ostream& os, const Event& e)
+{
+    return os << "(" << e.tick << ", " << e.what.toStdString() << ")";
+}
+
+::testing::AssertionResult idleControls(Window1& w)
+{
+    QStringList wrong;
+    if (!w.BevelButton2->isEnabled() || w.BevelButton2->Icon() != res::options())
+        wrong << QStringLiteral("the options button");
+    if (!w.BevelButton3->isEnabled() || w.BevelButton3->Icon() != res::results())
+        wrong << QStringLiteral("the results button");
+    if (!w.Slider1->isEnabled())
+        wrong << QStringLiteral("the tempo slider");
+    if (!w.lisplaylabel->isHidden())
+        wrong << QStringLiteral("the mode caption");
+    if (wrong.isEmpty())
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "not given back: " << wrong.join(", ").toStdString();
+}
 
 void AppTest::SetUp()
 {
@@ -37,6 +59,15 @@ void AppTest::resetCase()
 {
     window.reset();
     Module1::initialise();
+}
+
+int64_t AppTest::startTest()
+{
+    window->BevelButton1_Action();
+    EXPECT_EQ(window->BevelButton1->Icon(), res::stop()) << "START shows the STOP face";
+    clock.advance(prestartTicks);
+    window->prestarttimer_Action();
+    return clock.now;
 }
 
 Window1& AppTest::openWindow()
