@@ -140,7 +140,7 @@ void Window1::createControls()
         return notelist_CellClick(row, col, x, y);
     };
 
-    prestarttimer = makeTimer(this, 1, 2000);
+    prestarttimer = makeTimer(this, 1, prestartWaitMs);
     prestarttimer->Action = [this] { prestarttimer_Action(); };
 
     lisplaylabel = makeLabel(w, 252, 233, 236, 37, QString(), Qt::AlignHCenter, 0xFF0000,

@@ -62,6 +62,7 @@ public:
     platform::Canvas* Canvas2 = nullptr;       // the hit strip
     platform::Listbox* notelist = nullptr;     // the note table
     platform::Timer* prestarttimer = nullptr;  // the pre-start wait
+    static constexpr int prestartWaitMs = 2000; // from START to the test start
     QLabel* lisplaylabel = nullptr;            // the caption
     platform::BevelButton* BevelButton1 = nullptr; // start
     platform::BevelButton* BevelButton2 = nullptr; // options

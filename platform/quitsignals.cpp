@@ -93,4 +93,10 @@ void QuitSignals::drain()
         onSignal_();
 }
 
+void ignoreWriteSignals()
+{
+    for (const int signal : {SIGXFSZ, SIGPIPE})
+        ::signal(signal, SIG_IGN);
+}
+
 } // namespace platform

@@ -37,4 +37,10 @@ private:
     Previous* previous_ = nullptr;
 };
 
+// A write past the file-size limit (SIGXFSZ) or to a pipe nobody reads
+// (SIGPIPE: stderr of a program started from a pipeline that has ended)
+// would end the program by default; ignored, the write fails with EFBIG or
+// EPIPE and is reported or dropped as every failed write is.
+void ignoreWriteSignals();
+
 } // namespace platform

@@ -63,7 +63,7 @@ int bufferFramesWanted(const char* driver)
 
 // Starts SDL's audio with the user's SDL_AUDIODRIVER when set; else with
 // SDL's own PipeWire driver when a PipeWire server answers and has an audio
-// output (through its PulseAudio emulation a click comes about 16 ms later);
+// output (through its PulseAudio emulation clicks come later: bench/README.md);
 // else in SDL's default order (PulseAudio, ALSA, ...). A PipeWire server
 // without outputs serves only video, next to another sound server, and a
 // stream opened on it would never start.
@@ -268,11 +268,8 @@ bool SdlMixer::resting() const
 }
 
 // The smallest buffers that kept the program within 3 % of a core during a
-// test and the clicks on the grid (bench/metronome): through SDL's PipeWire
-// driver 64 frames cost 2.9 to 4.1 %, 128 frames 2.3 to 2.5 %; through
-// PulseAudio 128 frames cost 2.5 to 2.8 %, but in three runs of five the
-// server's latency grew in mid-test (clicks 10 to 60 ms late from then on),
-// while with 256 frames (1.7 to 3.5 %) no run had such a step.
+// test and its clicks on the grid: the metronome benchmark's figures are in
+// bench/README.md.
 int SdlMixer::bufferFramesFor(std::string_view driver)
 {
     return driver == "pipewire" ? kPipeWireBufferFrames : kBufferFrames;

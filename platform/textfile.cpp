@@ -56,7 +56,10 @@ QString dataFilePath(const QString& bareName)
 
 bool dataFileExists(const QString& bareName)
 {
-    return QFileInfo::exists(dataFilePath(bareName));
+    // The name itself: a link that leads nowhere is there, and is reported
+    // when read rather than taken for no file at all.
+    struct stat info {};
+    return ::lstat(QFile::encodeName(dataFilePath(bareName)).constData(), &info) == 0;
 }
 
 namespace {
@@ -154,22 +157,64 @@ bool writeAll(int fd, const QByteArray& bytes)
     return true;
 }
 
-} // namespace
-
-void removeRewriteLeftovers(const QString& bareName)
+// Where a save writes: the file the name leads to, through every link, so a
+// link keeps pointing at its target and the target gets the new content. A
+// link that leads nowhere leaves the name itself (a save then refuses it).
+QString saveTarget(const QString& path)
 {
-    const QDir folder(dataFolder());
-    const QFileInfoList found = folder.entryInfoList({bareName + rewriteMark + QStringLiteral("??????")},
-                                                     QDir::Files | QDir::Hidden | QDir::NoSymLinks | QDir::CaseSensitive);
+    const QFileInfo info(path);
+    if (!info.isSymLink())
+        return path;
+    const QString target = info.canonicalFilePath();
+    return target.isEmpty() ? path : target;
+}
+
+// The leftovers of rewrites of the file at `path`, in its own folder.
+void removeLeftoversOf(const QString& path)
+{
+    const QFileInfo file(path);
+    const QString name = file.fileName();
+    const QFileInfoList found = file.dir().entryInfoList({name + rewriteMark + QStringLiteral("??????")},
+                                                         QDir::Files | QDir::Hidden | QDir::NoSymLinks | QDir::CaseSensitive);
     const QDateTime now = QDateTime::currentDateTimeUtc();
     for (const QFileInfo& leftover : found) {
-        const QString tail = leftover.fileName().mid(bareName.size() + rewriteMark.size());
+        const QString tail = leftover.fileName().mid(name.size() + rewriteMark.size());
         const bool random = std::all_of(tail.begin(), tail.end(), [](QChar c) {
             return c.unicode() < 128 && c.isLetterOrNumber();
         });
         if (random && leftover.lastModified().secsTo(now) >= staleAfterSeconds)
             QFile::remove(leftover.filePath());
     }
+}
+
+// Why the file at `target` may not be replaced; empty when it may (or is not
+// there yet). What the user cannot write stays as it is, and so does anything
+// that is not a regular file: a rename would put the new file in its place.
+// A link that leads nowhere is said as a start says it.
+QString whyNotReplaceable(const QString& target)
+{
+    const QByteArray name = QFile::encodeName(target);
+    struct stat info {};
+    if (::lstat(name.constData(), &info) != 0)
+        return QString();
+    if (S_ISLNK(info.st_mode))
+        return reason(ENOENT);
+    if (!S_ISREG(info.st_mode))
+        return notAFile(info.st_mode);
+    if (::faccessat(AT_FDCWD, name.constData(), W_OK, AT_EACCESS) != 0)
+        return reason(errno);
+    return QString();
+}
+
+} // namespace
+
+void removeRewriteLeftovers(const QString& bareName)
+{
+    const QString path = dataFilePath(bareName);
+    removeLeftoversOf(path);
+    const QString target = saveTarget(path);
+    if (target != path)
+        removeLeftoversOf(target);
 }
 
 void rewriteDataFile(const QString& bareName, const QStringList& lines)
@@ -181,28 +226,31 @@ void rewriteDataFile(const QString& bareName, const QStringList& lines)
     if (made)
         throw IOException(QStringLiteral("cannot write %1: cannot create the folder %2: %3")
                               .arg(path, folder, QString::fromLocal8Bit(made.message())));
+    auto fail = [&](const QString& why) {
+        throw IOException(QStringLiteral("cannot write %1: %2").arg(path, why));
+    };
 
     removeRewriteLeftovers(bareName);
-    // The new content goes into a temporary file beside the old one, which is
-    // renamed over it only once every byte is known to be on the disk. Every
-    // step is checked, and the bytes go straight to the file, not through
-    // QFile's buffer: a buffered write that fails only when flushed (a full
-    // disk, a quota, a file-size limit) must not replace the old file, and
-    // the reason is the system's own.
-    QTemporaryFile file(path + rewriteMark + QStringLiteral("XXXXXX"));
+    const QString target = saveTarget(path);
+    if (const QString why = whyNotReplaceable(target); !why.isEmpty())
+        fail(why);
+    // The new content goes into a temporary file beside the file it replaces,
+    // which is renamed over it only once every byte is known to be on the
+    // disk. Every step is checked, and the bytes go straight to the file, not
+    // through QFile's buffer: a buffered write that fails only when flushed (a
+    // full disk, a quota, a file-size limit) must not replace the old file,
+    // and the reason is the system's own.
+    QTemporaryFile file(target + rewriteMark + QStringLiteral("XXXXXX"));
     if (!file.open())
-        throw IOException(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+        fail(file.errorString());
     // Asking for the name gives the file its name now (Qt may keep it unnamed
     // until then), so it has the form removeRewriteLeftovers knows for the
     // whole of the save.
     const QString temporary = file.fileName();
-    auto fail = [&](const QString& why) {
-        throw IOException(QStringLiteral("cannot write %1: %2").arg(path, why));
-    };
-    // The file keeps its permissions; a new one is the owner's only.
-    const QFileInfo old(path);
-    if (old.exists() && !file.setPermissions(old.permissions()))
-        fail(file.errorString());
+    // The file keeps its mode bits exactly; a new one is the owner's only.
+    struct stat old {};
+    if (::stat(QFile::encodeName(target).constData(), &old) == 0 && ::fchmod(file.handle(), old.st_mode & 07777) != 0)
+        fail(reason(errno));
 
     QByteArray bytes;
     for (const QString& line : lines) {
@@ -219,7 +267,7 @@ void rewriteDataFile(const QString& bareName, const QStringList& lines)
     file.close();
     if (file.error() != QFileDevice::NoError)
         fail(file.errorString());
-    if (::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()) != 0)
+    if (::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(target).constData()) != 0)
         fail(reason(errno));
     file.setAutoRemove(false); // it is the data file now
 }

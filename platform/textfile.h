@@ -11,6 +11,7 @@ QString dataFolder();
 void setDataFolder(const QString& folder);
 QString dataFilePath(const QString& bareName);
 
+// Whether the name is there, a link that leads nowhere included.
 bool dataFileExists(const QString& bareName);
 
 // The lines of the file without their ends of line; lines end at "\n",
@@ -23,18 +24,24 @@ bool dataFileExists(const QString& bareName);
 // the reason.
 QStringList readDataFileLines(const QString& bareName, qsizetype maxLines = -1, qint64 maxBytes = 64 * 1024);
 
-// Removes what an interrupted rewrite of the file can leave beside it: the
-// rewrite's own temporary files, NAME.velvane-save- and six letters or digits,
-// once they are a minute old. A younger one may belong to a save of another
-// copy of the program that is still writing; no other file is touched.
+// Removes what an interrupted rewrite of the file can leave beside it (and,
+// when the name is a link, beside the file it leads to): the rewrite's own
+// temporary files, NAME.velvane-save- and six letters or digits, once they
+// are a minute old. A younger one may belong to a save of another copy of the
+// program that is still writing; no other file is touched.
 void removeRewriteLeftovers(const QString& bareName);
 
 // Replaces the file with these lines, each followed by "\n", atomically: a
 // temporary file is written, flushed and synced, and only then renamed over
 // the old one, so a failed or interrupted write (a full disk, a file-size
-// limit, an I/O error) leaves the old file byte for byte as it was. Creates
-// the folder when needed and removes the stale leftovers of earlier
-// interrupted rewrites. Throws IOException naming the file and the reason.
+// limit, an I/O error) leaves the old file byte for byte as it was. The new
+// file has the old one's mode bits. A name that is a link stays a link: the
+// file it leads to is replaced, in its own folder. A file the user cannot
+// write, and anything that is not a regular file (a folder, a named pipe, a
+// link that leads nowhere), is not replaced: the rewrite throws and leaves it
+// as it is. Creates the folder when needed and removes the stale leftovers of
+// earlier interrupted rewrites. Throws IOException naming the file and the
+// reason.
 void rewriteDataFile(const QString& bareName, const QStringList& lines);
 
 // Runs in every rewrite after the new content is written and before it

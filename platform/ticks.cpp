@@ -9,8 +9,6 @@ namespace {
 
 std::atomic<TickSource*> installedSource{nullptr};
 
-constexpr int64_t perSecond = 1'000'000'000;
-
 } // namespace
 
 int64_t monotonicNanoseconds()
@@ -24,17 +22,18 @@ int64_t monotonicNanoseconds()
 // the past, so ns is never negative in use.
 int64_t ticksFromNanoseconds(int64_t ns)
 {
-    return (ns / perSecond) * 60 + (ns % perSecond) * 60 / perSecond;
+    const int64_t seconds = ns / nanosecondsPerSecond, intoSecond = ns % nanosecondsPerSecond;
+    return seconds * ticksPerSecond + intoSecond * ticksPerSecond / nanosecondsPerSecond;
 }
 
 // Tick k of a second begins at the first nanosecond n of it with
-// n * 60 >= k * 10^9, as ticksFromNanoseconds counts; working within the
-// second keeps the products small.
+// n * ticksPerSecond >= k * 10^9, as ticksFromNanoseconds counts; working
+// within the second keeps the products small.
 int64_t nanosecondsToNextTick(int64_t ns)
 {
-    const int64_t intoSecond = ns % perSecond;
-    const int64_t next = intoSecond * 60 / perSecond + 1;
-    return (next * perSecond + 59) / 60 - intoSecond;
+    const int64_t intoSecond = ns % nanosecondsPerSecond;
+    const int64_t next = intoSecond * ticksPerSecond / nanosecondsPerSecond + 1;
+    return (next * nanosecondsPerSecond + ticksPerSecond - 1) / ticksPerSecond - intoSecond;
 }
 
 int64_t Ticks()

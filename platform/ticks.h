@@ -4,6 +4,15 @@
 
 namespace platform {
 
+// The tick rate every stored time and tempo is counted in.
+constexpr int64_t ticksPerSecond = 60;
+constexpr int64_t nanosecondsPerSecond = 1'000'000'000;
+// A tick's length, to the nearest nanosecond.
+constexpr int64_t tickNanoseconds = (nanosecondsPerSecond + ticksPerSecond / 2) / ticksPerSecond;
+
+// Whole ticks in a span of milliseconds.
+constexpr int64_t ticksFromMilliseconds(int64_t ms) { return ms * ticksPerSecond / 1000; }
+
 // Where Ticks() reads from. The program uses the monotonic clock; tests
 // install a clock they step by hand.
 class TickSource {

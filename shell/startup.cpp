@@ -70,6 +70,7 @@ void _ApplicationAddMenuHandlers() {}
 
 void _EarlyStartup(int& argc, char** argv)
 {
+    platform::ignoreWriteSignals();
     // High-DPI displays: Qt 6 scales by itself; keep fractional factors exact.
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
     _InitFileTypes();

@@ -52,10 +52,13 @@ read -r x y width height < <(xwininfo -id "$window" | awk '
 menu=$((height - client_height))
 xdotool mousemove --window "$window" "$start_x" $((menu + start_y)) click 1
 pressed=$(date +%s.%N)
+# One xdotool reading its commands: a process per tap would come late.
+exec 4> >(xdotool -)
 for ((k = 0; k < taps; ++k)); do
   sleep "$(awk -v p="$pressed" -v t="$(date +%s.%N)" -v k="$k" -v b="$first_bar" 'BEGIN {d = p + b + k - t; print (d > 0 ? d : 0)}')"
-  xdotool key x
+  echo "key x" >&4
 done
+exec 4>&-
 sleep 0.5
 xdotool mousemove --window "$window" 0 $((height - 1))
 mkdir -p "$(dirname "$output")"

@@ -173,7 +173,6 @@ TEST_F(CanvasTest, StopAndTheEndOfATestRedrawTheNotationCanvas)
         QCoreApplication::processEvents();
         const QRect whole(QPoint(0, 0), w.Canvas1->size());
         EXPECT_EQ(canvas.painted.intersected(whole), QRegion(whole));
-        window.reset();
-        Module1::initialise();
+        resetCase();
     }
 }

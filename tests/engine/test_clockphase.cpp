@@ -136,8 +136,7 @@ TEST_F(ClockPhaseTest, ATestStartedAnywhereInATickClicksAtTheSamePlaceAfterEachT
                 firstPattern = into;
             for (size_t k = 0; k < into.size(); ++k)
                 EXPECT_NEAR(into[k], firstPattern[k], ms) << "click " << k;
-            window.reset();
-            Module1::initialise();
+            resetCase();
         }
     }
 }
@@ -174,8 +173,7 @@ TEST_F(ClockPhaseTest, AReplayStartedAnywhereInATickClicksAtTheSamePlaceAfterEac
             EXPECT_LE(into[k], 5'500'000) << "click " << k;
         }
         delete resultswin::existing();
-        window.reset();
-        Module1::initialise();
+        resetCase();
     }
 }
 
@@ -233,8 +231,7 @@ TEST_F(ClockPhaseTest, AReplayStoppedBeforeItsStartNeverStarts)
         EXPECT_TRUE(sound.played.empty()) << sound.names().join(" ").toStdString();
         EXPECT_EQ(startruntime, -1);
         delete resultswin::existing();
-        window.reset();
-        Module1::initialise();
+        resetCase();
     }
 }
 

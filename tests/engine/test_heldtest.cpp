@@ -44,9 +44,7 @@ protected:
     Played play()
     {
         Window1& w = *window;
-        w.BevelButton1_Action();
-        clock.advance(120);
-        w.prestarttimer_Action();
+        startTest();
         Played out;
         record(out);
         int64_t page = w.pagenumber;
@@ -83,7 +81,6 @@ TEST_F(HeldTestTest, RepeatBringsBackEveryGroupAtEveryLevelBeatCountAndTempo)
                 ++seed;
                 SCOPED_TRACE(testing::Message() << "levels " << lo << ".." << hi << ", " << beats << " beats, tempo "
                                                 << tempo << ", seed " << seed);
-                Module1::initialise();
                 openWindow();
                 App()->Randomizer = std::make_unique<SeededRandom>(seed);
                 stlevel = lo;
@@ -115,7 +112,7 @@ TEST_F(HeldTestTest, RepeatBringsBackEveryGroupAtEveryLevelBeatCountAndTempo)
                     EXPECT_EQ(again.groups, held.groups);
                     EXPECT_EQ(window->refreshrow, window->bars * beats - 1);
                 }
-                window.reset();
+                resetCase();
             }
         }
     }

@@ -91,8 +91,7 @@ TEST_F(HitCaptureTest, KeyGatesInTheirOrder)
         if (c.accepted) {
             EXPECT_EQ(w.notelist->Cell(0, 1), platform::Str(c.e - 240));
         }
-        window.reset();
-        Module1::initialise();
+        resetCase();
     }
 }
 
@@ -284,9 +283,8 @@ TEST_F(HitCaptureTest, StripPositionOfAHitOnANoteThatStartsABar)
             hitOnce(w, viaMidi);
             EXPECT_EQ(w.notelist->Cell(0, 1), platform::Str(c.tick - 240));
             EXPECT_EQ(w.place[0], c.position);
-            window.reset();
+            resetCase();
             midi.devices.clear();
-            Module1::initialise();
         }
     }
 }
@@ -328,9 +326,8 @@ TEST_F(HitCaptureTest, MidiGatesInTheirOrder)
             EXPECT_EQ(w.notelist->Cell(0, 1), platform::Str(c.e - 240));
         }
         EXPECT_TRUE(midi.devices[0].waiting.empty()) << "the event is read either way";
-        window.reset();
+        resetCase();
         midi.devices.clear();
-        Module1::initialise();
     }
 }
 
@@ -393,9 +390,8 @@ TEST_F(HitCaptureTest, AHitPastTheLastRowWritesNothing)
                 << "a key hit writes the pitch it sounded";
             for (int64_t r = 0; r < 3; ++r)
                 EXPECT_TRUE(w.notelist->Cell(r, 1).isEmpty()) << "row " << r;
-            window.reset();
+            resetCase();
             midi.devices.clear();
-            Module1::initialise();
         }
     }
 }
@@ -436,8 +432,7 @@ TEST_F(HitCaptureTest, HitGatesSharedByKeysAndMidi)
         EXPECT_EQ(clock.reads - readsBefore, c.gate == Gate::refused ? 0 : 1);
         EXPECT_TRUE(w.notelist->Cell(0, 1).isEmpty()) << "the gates write nothing";
         EXPECT_EQ(allnotes, 0);
-        window.reset();
-        Module1::initialise();
+        resetCase();
     }
 }
 
@@ -484,7 +479,6 @@ TEST_F(HitCaptureTest, RecordingAHit)
             }
         }
         EXPECT_EQ(w.notelist->ListCount(), 4);
-        window.reset();
-        Module1::initialise();
+        resetCase();
     }
 }

@@ -50,8 +50,7 @@ TEST_F(IdleControlsTest, RestoringGivesBackTheControlsAndTheFaceOfTheHeldState)
         EXPECT_FALSE(countin);
         EXPECT_EQ(w.TextField1->text(), QStringLiteral("k"));
         EXPECT_TRUE(w.notelist->Cell(1, 2).isEmpty()) << "no correction of the hit times";
-        window.reset();
-        Module1::initialise();
+        resetCase();
     }
 }
 
@@ -88,8 +87,7 @@ TEST_F(IdleControlsTest, StoppingAReplayGivesBackTheTempoUnlessATestHoldsIt)
         EXPECT_EQ(w.Timer1->Enabled(), c.testClock) << "a test goes on";
         EXPECT_EQ(w.prestarttimer->Enabled(), c.preStart);
         delete results;
-        window.reset();
-        Module1::initialise();
+        resetCase();
     }
 }
 
@@ -117,7 +115,6 @@ TEST_F(IdleControlsTest, ReleasingTheHeldTestEmptiesTheRepeatListAndTurnsRepeatT
         EXPECT_EQ(w.BevelButton1->Icon(), c.after());
         EXPECT_TRUE(reptest) << "repeat mode is the options window's to change";
         EXPECT_FALSE(w.BevelButton5->isHidden()) << "hidden only by the next START";
-        window.reset();
-        Module1::initialise();
+        resetCase();
     }
 }

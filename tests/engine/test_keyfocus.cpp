@@ -70,7 +70,7 @@ protected:
     // The end of the pre-start wait, when it is still running.
     int64_t endWait(Window1& w)
     {
-        clock.advance(120);
+        clock.advance(prestartTicks);
         if (w.prestarttimer->Enabled())
             w.prestarttimer->Action();
         return clock.now;
@@ -103,8 +103,7 @@ protected:
         for (QWidget* top : QApplication::topLevelWidgets())
             if (top->objectName() == QLatin1String("other window") || qobject_cast<resultswin*>(top))
                 delete top;
-        window.reset();
-        Module1::initialise();
+        resetCase();
     }
 
     void TearDown() override

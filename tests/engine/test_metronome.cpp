@@ -89,8 +89,7 @@ TEST_F(MetronomeTest, ClicksEveryBeatAndHiOnTheBarLine)
         EXPECT_EQ(run(w, c.beat, ticks, c.duties, c.late), c.heard);
         EXPECT_EQ(metcount, 0) << "counted anew after the bar line";
         EXPECT_EQ(startruntime, T + ticks) << "the bar line restarts the position in the bar";
-        window.reset();
-        Module1::initialise();
+        resetCase();
     }
 }
 

@@ -365,10 +365,7 @@ TEST_F(ResultsWindowTest, ATestStartedWhileTheWindowIsOpenLeavesItOpen)
     Window1& w = withNotes({{"0", "0", "0"}, {"60", "60", "60"}});
     QPointer<resultswin> r = &results();
     ASSERT_FALSE(r->isHidden());
-    w.BevelButton1_Action(); // START
-    clock.advance(120);
-    w.prestarttimer_Action();
-    const int64_t T = clock.now;
+    const int64_t T = startTest();
     for (int64_t t = T; t <= T + 300; ++t) {
         clock.now = t;
         w.Timer1_Action();

@@ -44,9 +44,7 @@ protected:
     void playTest(std::optional<int64_t> offset)
     {
         Window1& w = *window;
-        w.BevelButton1_Action();
-        clock.advance(120);
-        w.prestarttimer_Action();
+        startTest();
         const int64_t bar = 60 * w.beatsinbar;
         const int64_t start = clock.now;
         int64_t hitRow = 0;
@@ -163,9 +161,7 @@ TEST_F(ResultsCurrentTest, StopWithTheWindowOpenRepaintsAndNoWindowIsMade)
     r->Canvas1->installEventFilter(&counter);
 
     // START, the first bar, then STOP: the graph shows the stopped test.
-    w.BevelButton1_Action();
-    clock.advance(120);
-    w.prestarttimer_Action();
+    startTest();
     settle();
     const int before = counter.paints;
     w.BevelButton1_Action();

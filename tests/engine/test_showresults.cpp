@@ -72,10 +72,7 @@ TEST_F(ShowResultsTest, AFailedSaveAtTheEndOfATestKeepsTheOldFileAndRestoresTheB
     ASSERT_FALSE(old.isEmpty());
 
     platform::testing::failNextRewrite();
-    w.BevelButton1_Action(); // START
-    clock.advance(120);
-    w.prestarttimer_Action();
-    const int64_t T = clock.now;
+    const int64_t T = startTest();
     for (int64_t t = T; t <= T + 2000 && w.Timer1->Enabled(); ++t) {
         clock.now = t;
         w.Timer1_Action();

@@ -74,7 +74,7 @@ TEST_F(SoundNeedTest, AWholeTestNeedsTheOutputFromStartToItsEnd)
         const int64_t startPressed = clock.now;
         w.BevelButton1_Action(); // START
         EXPECT_EQ(sound.needChanges, (std::vector<Need>{{true, startPressed}})) << "woken at START";
-        clock.advance(120); // the 2000 ms wait
+        clock.advance(prestartTicks);
         w.prestarttimer_Action();
         EXPECT_TRUE(sound.needed) << "still needed as the test clock takes over";
         runTest();
@@ -84,21 +84,21 @@ TEST_F(SoundNeedTest, AWholeTestNeedsTheOutputFromStartToItsEnd)
         EXPECT_EQ(settledChanges(), (std::vector<Need>{{true, startPressed}, {false, clock.now}}));
         EXPECT_GT(sound.played.size(), 16u);
         EXPECT_TRUE(playsAtRest().isEmpty()) << playsAtRest().join(" ").toStdString();
-        window.reset();
+        resetCase();
         sound.needChanges.clear();
     }
 }
 
 TEST_F(SoundNeedTest, StopDuringTheWaitOrTheTestLetsTheOutputRest)
 {
-    for (int64_t ticksAfterStart : {int64_t(30), int64_t(120 + 200)}) {
+    for (int64_t ticksAfterStart : {int64_t(30), prestartTicks + 200}) {
         SCOPED_TRACE(ticksAfterStart);
         Window1& w = openWindow();
         w.BevelButton1_Action(); // START
         const int64_t start = clock.now;
         for (int64_t t = start + 1; t <= start + ticksAfterStart; ++t) {
             clock.now = t;
-            if (t == start + 120)
+            if (t == start + prestartTicks)
                 w.prestarttimer_Action();
             else if (w.Timer1->Enabled())
                 w.Timer1_Action();
@@ -106,7 +106,7 @@ TEST_F(SoundNeedTest, StopDuringTheWaitOrTheTestLetsTheOutputRest)
         EXPECT_TRUE(sound.needed);
         w.BevelButton1_Action(); // STOP
         EXPECT_FALSE(sound.needed);
-        window.reset();
+        resetCase();
     }
 }
 

@@ -20,15 +20,6 @@ namespace {
 
 class StartStopTest : public AppTest {
 protected:
-    // START, then the end of the pre-start wait; returns the tick of the test start.
-    int64_t startTest()
-    {
-        window->BevelButton1_Action();
-        clock.advance(120); // 2000 ms
-        window->prestarttimer_Action();
-        return clock.now;
-    }
-
     // One pass of the test clock per tick from `from` to `to`, skipping `skip`.
     void passes(int64_t from, int64_t to, std::function<bool(int64_t)> skip = nullptr)
     {
@@ -74,8 +65,7 @@ TEST_F(StartStopTest, StopGivesBackTheControlsAndEmptiesTheKeyField)
         EXPECT_EQ(w.BevelButton3->Icon(), res::results());
         EXPECT_TRUE(w.lisplaylabel->isHidden());
         EXPECT_TRUE(countin);
-        window.reset();
-        Module1::initialise();
+        resetCase();
     }
 }
 
@@ -104,8 +94,7 @@ TEST_F(StartStopTest, StopFaceAndNewTestButtonFollowTheHeldTest)
         w.BevelButton1_Action(); // STOP
         EXPECT_EQ(w.BevelButton1->Icon(), c.repeatFace ? res::repeat() : res::go());
         EXPECT_EQ(w.BevelButton5->isHidden(), !c.repeatFace);
-        window.reset();
-        Module1::initialise();
+        resetCase();
     }
 }
 
@@ -127,8 +116,7 @@ TEST_F(StartStopTest, StopCorrectsTablesOfTwoRowsOrMore)
         }
         w.BevelButton1_Action(); // STOP
         EXPECT_EQ(w.notelist->Cell(0, 2), c.corrected ? QStringLiteral("5") : QString());
-        window.reset();
-        Module1::initialise();
+        resetCase();
     }
 }
 
@@ -218,9 +206,7 @@ TEST_F(MissingClickDeathTest, TestAndReplayStartWithoutTheirFirstClick)
             bool replayed = false;
             try {
                 Window1& w = openWindow();
-                w.BevelButton1_Action(); // START
-                clock.advance(120);
-                w.prestarttimer_Action();
+                startTest();
                 started = w.Timer1->Enabled() && w.notelist->ListCount() > 0 && countin;
                 w.BevelButton1_Action(); // STOP
                 w.notelist->setCell(0, 1, w.notelist->Cell(0, 0));

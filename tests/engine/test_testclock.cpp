@@ -27,17 +27,6 @@ std::ostream& operator<<(std::ostream& os, const Event& e)
 
 class TestClockTest : public AppTest {
 protected:
-    // START, then the pre-start wait's end; returns the tick of the test start.
-    int64_t startTest()
-    {
-        Window1& w = *window;
-        w.BevelButton1_Action();
-        EXPECT_EQ(w.BevelButton1->Icon(), res::stop());
-        clock.advance(120); // 2000 ms
-        w.prestarttimer_Action();
-        return clock.now;
-    }
-
     int64_t rowsHitSoFar() const
     {
         int64_t n = 0;
@@ -250,8 +239,7 @@ TEST_F(TestClockTest, ListenBarGateOpensFortyTicksBeforeTheBarLine)
                 opened = t - T - B;
         }
         EXPECT_EQ(opened, c.opensAt);
-        window.reset();
-        Module1::initialise();
+        resetCase();
     }
 }
 
@@ -365,8 +353,7 @@ TEST_F(TestClockTest, HitStripIsClearedOnlyByAPassInItsWindow)
         w.Timer1_Action();
         EXPECT_EQ(w.place[50] == -1, c.cleared);
         EXPECT_EQ(w.refreshcanvas2, c.cleared);
-        window.reset();
-        Module1::initialise();
+        resetCase();
     }
 }
 

@@ -393,7 +393,6 @@ TEST_F(WindowOpenTest, OpensEveryInputDevice)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        Module1::initialise();
         midi.devices = c.devices;
         openWindow();
         EXPECT_EQ(midiinputpos, c.midiinputpos);
@@ -404,7 +403,7 @@ TEST_F(WindowOpenTest, OpensEveryInputDevice)
         }
         for (size_t i = 0; i < c.openedCounts.size(); ++i)
             EXPECT_EQ(midi.devices[i].opened, c.openedCounts[i]) << "device " << i;
-        window.reset();
+        resetCase();
     }
 }
 

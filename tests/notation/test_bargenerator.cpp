@@ -121,8 +121,7 @@ TEST_F(BarGeneratorTest, AfterASilentBeatOnlyGroupOneIsDrawnAgain)
         groups->groups = c.draws;
         w.generatebar();
         EXPECT_EQ(w.bargroups, c.bar);
-        window.reset();
-        Module1::initialise();
+        resetCase();
     }
 }
 

@@ -13,6 +13,8 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 
 #include <cmath>
 #include <csignal>
@@ -98,9 +100,10 @@ protected:
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         ASSERT_EQ(f.write(bytes), bytes.size());
     }
-    QByteArray readBytes() const
+    QByteArray readBytes() const { return readBytesOf(filePath()); }
+    static QByteArray readBytesOf(const QString& path)
     {
-        QFile f(filePath());
+        QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
@@ -386,10 +389,27 @@ TEST_F(DataFile, AFileThatCannotBeReadThrowsAndChangesNothing)
         {"named pipe", [](const QString& p) { ::mkfifo(QFile::encodeName(p).constData(), 0600); }, "named pipe"},
         {"link to an endless device", [](const QString& p) { QFile::link(QStringLiteral("/dev/zero"), p); },
          "device"},
+        {"link that leads nowhere", [](const QString& p) { QFile::link(p + QStringLiteral(".gone"), p); },
+         "No such file"},
+        {"link to a folder",
+         [this](const QString& p) {
+             QDir().mkdir(dir.filePath(QStringLiteral("folder")));
+             QFile::link(dir.filePath(QStringLiteral("folder")), p);
+         },
+         "folder"},
+        {"link to a named pipe",
+         [this](const QString& p) {
+             ::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("pipe"))).constData(), 0600);
+             QFile::link(dir.filePath(QStringLiteral("pipe")), p);
+         },
+         "named pipe"},
     };
     for (const Case& c : cases) {
-        QFile::remove(filePath());
-        QDir().rmdir(filePath());
+        SCOPED_TRACE(c.what);
+        for (const QString& name : QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System)) {
+            QFile::remove(dir.filePath(name));
+            QDir().rmdir(dir.filePath(name));
+        }
         c.make(filePath());
         bool listenplay = false;
         try {
@@ -508,8 +528,9 @@ TEST_F(DataFile, AFailedSaveTellsTheTerminalWhichFileAndWhy)
 TEST_F(DataFile, ARealWriteErrorLeavesTheOldFileByteForByteAndIsReported)
 {
     // A save of the real program code in a process of its own whose file-size
-    // limit (with SIGXFSZ ignored, as a full disk or a quota would) stops the
-    // write short: the smallest data file the helper can write is 101 bytes.
+    // limit stops the write short, with SIGXFSZ at its default: the process
+    // must not end by it. The smallest data file the helper can write is 101
+    // bytes.
     goodState.apply();
     save(goodState.listenplay);
     const QByteArray old = readBytes();
@@ -521,12 +542,12 @@ TEST_F(DataFile, ARealWriteErrorLeavesTheOldFileByteForByteAndIsReported)
         helper.setChildProcessModifier([limit] {
             const rlimit l{limit, limit};
             ::setrlimit(RLIMIT_FSIZE, &l);
-            ::signal(SIGXFSZ, SIG_IGN);
+            ::signal(SIGXFSZ, SIG_DFL); // as a shell hands it down
         });
         helper.start(QStringLiteral(VELVANE_WRITE_DATAFILE), {dir.path(), QStringLiteral("totaltests=9")});
         ASSERT_TRUE(helper.waitForFinished(30000));
         const QString said = QString::fromLocal8Bit(helper.readAllStandardError());
-        EXPECT_EQ(helper.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(helper.exitStatus(), QProcess::NormalExit) << "ended by a signal";
         EXPECT_EQ(helper.exitCode(), 1) << "the save was not reported as failed\n" << said.toStdString();
         EXPECT_TRUE(said.contains(QStringLiteral("Velvane: the statistics were not saved: cannot write ") + filePath() +
                                   QStringLiteral(": File too large\n")))
@@ -543,6 +564,180 @@ TEST_F(DataFile, ARealWriteErrorLeavesTheOldFileByteForByteAndIsReported)
     EXPECT_EQ(helper.exitCode(), 0) << helper.readAllStandardError().toStdString();
     Module1::initialise();
     EXPECT_EQ(load().totaltests, 9);
+}
+
+// The data file's mode as lstat sees it, or -1 when the name is not there.
+int modeOf(const QString& path)
+{
+    struct stat info {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode) : -1;
+}
+
+TEST_F(DataFile, ASaveKeepsTheFilesModeBitsExactly)
+{
+    // The suite runs as root, for whom every one of these can be written: the
+    // bits themselves are checked. A file made by the first save is the
+    // owner's only.
+    goodState.apply();
+    save(true);
+    EXPECT_EQ(modeOf(filePath()) & 07777, 0600);
+    for (const int mode : {0444, 0400, 0640, 0604, 0664, 0666, 0755, 02640}) {
+        SCOPED_TRACE(testing::Message() << std::oct << mode);
+        ASSERT_EQ(::chmod(QFile::encodeName(filePath()).constData(), mode_t(mode)), 0);
+        Module1::totaltests += 1;
+        save(true);
+        EXPECT_EQ(modeOf(filePath()), S_IFREG | mode);
+        Module1::initialise();
+        EXPECT_EQ(load().totaltests, goodState.totaltests + 1) << "not saved";
+        goodState.apply();
+    }
+}
+
+TEST_F(DataFile, ASaveThroughALinkReplacesTheFileItLeadsToAndKeepsTheLink)
+{
+    // mydata.txt pointing into a synced folder, by a relative link, an
+    // absolute one and a link to a link; the file there keeps its mode and
+    // the save's leftovers are looked for beside it.
+    struct Case {
+        const char* what;
+        QString linkText; // relative to the data folder
+        bool chained;
+    };
+    const Case cases[] = {
+        {"relative link", QStringLiteral("synced/stats.txt"), false},
+        {"absolute link", QString(), false},
+        {"link to a link", QStringLiteral("hop"), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString synced = dir.filePath(QStringLiteral("synced"));
+        QDir(synced).removeRecursively();
+        QFile::remove(filePath());
+        QFile::remove(dir.filePath(QStringLiteral("hop")));
+        ASSERT_TRUE(QDir().mkdir(synced));
+        const QString target = synced + QStringLiteral("/stats.txt");
+        const QString text = c.linkText.isEmpty() ? target : c.linkText;
+        goodState.apply();
+        save(true);
+        ASSERT_TRUE(QFile::rename(filePath(), target));
+        ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), 0640), 0);
+        if (c.chained) {
+            ASSERT_EQ(::symlink("synced/stats.txt", QFile::encodeName(dir.filePath(QStringLiteral("hop"))).constData()), 0);
+        }
+        ASSERT_EQ(::symlink(QFile::encodeName(text).constData(), QFile::encodeName(filePath()).constData()), 0);
+        const QString linkTarget = QFileInfo(filePath()).symLinkTarget();
+
+        // A save cut short an hour ago left its temporary file beside the target.
+        const QString leftover = target + QStringLiteral(".velvane-save-aB3xY9");
+        {
+            QFile f(leftover);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write("half");
+            ASSERT_TRUE(f.flush());
+            ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-3600),
+                                      QFileDevice::FileModificationTime));
+        }
+        Module1::totaltests = 77;
+        save(true);
+        EXPECT_TRUE(S_ISLNK(modeOf(filePath()))) << "the link was replaced";
+        EXPECT_EQ(QFileInfo(filePath()).symLinkTarget(), linkTarget);
+        EXPECT_EQ(modeOf(target), S_IFREG | 0640);
+        EXPECT_EQ(QDir(synced).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                  QStringList{QStringLiteral("stats.txt")});
+        QStringList expected{QStringLiteral("mydata.txt"), QStringLiteral("synced")};
+        if (c.chained)
+            expected.prepend(QStringLiteral("hop"));
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name),
+                  expected);
+        Module1::initialise();
+        EXPECT_EQ(load().totaltests, 77);
+    }
+}
+
+TEST_F(DataFile, WhatCannotBeReplacedAtSaveTimeStaysAsItIsAndTheSaveSaysWhy)
+{
+    // Put in place of the data file while the program runs, after the start
+    // read it.
+    struct Case {
+        const char* what;
+        std::function<void(const QString&)> make;
+        const char* reason;
+        mode_t kind; // what must still be there
+    };
+    const Case cases[] = {
+        {"named pipe", [](const QString& p) { ::mkfifo(QFile::encodeName(p).constData(), 0600); },
+         "it is a named pipe, not a file", S_IFIFO},
+        {"folder", [](const QString& p) { QDir().mkdir(p); }, "it is a folder, not a file", S_IFDIR},
+        {"link that leads nowhere", [](const QString& p) { QFile::link(p + QStringLiteral(".gone"), p); },
+         "No such file or directory", S_IFLNK},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeValues(goodValues);
+        ASSERT_EQ(load(), goodState);
+        ASSERT_TRUE(QFile::remove(filePath()));
+        c.make(filePath());
+        Module1::totaltests = 4;
+        fillers.pushRepeated(0, 13);
+        ::testing::internal::CaptureStderr();
+        EXPECT_THROW(scoring::savedata(true), platform::IOException);
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(said, "Velvane: the statistics were not saved: cannot write " + filePath().toStdString() + ": "
+                            + c.reason + "\n");
+        EXPECT_EQ(modeOf(filePath()) & S_IFMT, int(c.kind)) << "replaced";
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+                  QStringList{scoring::datafilename});
+        QDir().rmdir(filePath());
+        QFile::remove(filePath());
+        Module1::initialise();
+    }
+}
+
+TEST_F(DataFile, AReadOnlyFileIsNotReplacedForANormalUser)
+{
+    // Root may write a 0444 file, so the save runs as the unprivileged user
+    // nobody, in a folder that user may write (the rename would go through).
+    const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+    if (setpriv.isEmpty() || ::geteuid() != 0)
+        GTEST_SKIP() << "needs setpriv and root to run a save as the user nobody";
+    constexpr uid_t nobody = 65534;
+    QTemporaryDir shared(QDir::tempPath() + QStringLiteral("/velvane-nobody-XXXXXX"));
+    ASSERT_TRUE(shared.isValid());
+    ASSERT_EQ(::chmod(QFile::encodeName(shared.path()).constData(), 0777), 0);
+    platform::setDataFolder(shared.path());
+    goodState.apply();
+    save(true);
+    const QString path = platform::dataFilePath(scoring::datafilename);
+    const QByteArray path8 = QFile::encodeName(path);
+    ASSERT_EQ(::chown(path8.constData(), nobody, nobody), 0);
+    auto runAsNobody = [&] {
+        QProcess helper;
+        helper.start(setpriv, {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                               QStringLiteral("--clear-groups"), QStringLiteral(VELVANE_WRITE_DATAFILE),
+                               shared.path(), QStringLiteral("totaltests=9")});
+        EXPECT_TRUE(helper.waitForFinished(30000));
+        return std::make_pair(helper.exitCode(), QString::fromLocal8Bit(helper.readAllStandardError()));
+    };
+    // The helper itself must be reachable for that user.
+    ASSERT_EQ(::chmod(path8.constData(), 0644), 0);
+    const auto [writable, why] = runAsNobody();
+    if (writable != 0) {
+        GTEST_SKIP() << "the user nobody cannot run the save here: " << why.toStdString();
+    }
+    Module1::initialise();
+    ASSERT_EQ(load().totaltests, 9);
+    const QByteArray old = readBytesOf(path);
+
+    ASSERT_EQ(::chmod(path8.constData(), 0444), 0);
+    const auto [status, said] = runAsNobody();
+    EXPECT_EQ(status, 1) << "a read-only file was replaced";
+    EXPECT_TRUE(said.startsWith(QStringLiteral("Velvane: the statistics were not saved: cannot write ") + path
+                                + QStringLiteral(": Permission denied\n")))
+        << said.toStdString();
+    EXPECT_EQ(readBytesOf(path), old);
+    EXPECT_EQ(modeOf(path), S_IFREG | 0444);
+    EXPECT_EQ(QDir(shared.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList{scoring::datafilename});
 }
 
 TEST_F(DataFile, FailedWriteLeavesTheOldFileAndThrows)

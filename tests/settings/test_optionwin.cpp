@@ -104,8 +104,7 @@ protected:
     Window1& freshWindow()
     {
         closeOptions();
-        window.reset();
-        Module1::initialise();
+        resetCase();
         return openWindow();
     }
 

@@ -9,21 +9,28 @@
 #include <QThread>
 #include <gtest/gtest.h>
 #include <csignal>
+#include <unistd.h>
 
 namespace {
 
 // Whether the process has a handler of its own for the signal (the SigCgt
 // mask of /proc/PID/status): then it is far enough in its start-up that the
 // signal no longer kills it outright.
-bool catches(qint64 pid, int signal)
+bool inSignalMask(qint64 pid, const char* mask, int signal)
 {
     QFile status(QStringLiteral("/proc/%1/status").arg(pid));
     if (!status.open(QIODevice::ReadOnly))
         return false;
+    const QByteArray name = QByteArray(mask) + ':';
     for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("SigCgt:"))
-            return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (signal - 1)) & 1;
+        if (line.startsWith(name))
+            return (line.mid(name.size()).trimmed().toULongLong(nullptr, 16) >> (signal - 1)) & 1;
     return false;
+}
+
+bool catches(qint64 pid, int signal)
+{
+    return inSignalMask(pid, "SigCgt", signal);
 }
 
 struct SignalCase {
@@ -45,7 +52,11 @@ struct ProgramRun {
     qint64 pid = 0;
 };
 
-void start(ProgramRun& run, const QString& home, int signal, const QProcessEnvironment& extra = {})
+// stderr to a pipe nobody reads: the pipe's read end is closed in the child.
+enum class Stderr { Kept, ClosedPipe };
+
+void start(ProgramRun& run, const QString& home, int signal, const QProcessEnvironment& extra = {},
+           Stderr stderrTo = Stderr::Kept)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_DATA_HOME"), home);
@@ -55,10 +66,15 @@ void start(ProgramRun& run, const QString& home, int signal, const QProcessEnvir
     run.program.setProcessEnvironment(env);
     // A shell or test runner may hand SIGINT down as ignored; a terminal
     // hands it down as default, which is the case under test.
-    run.program.setChildProcessModifier([] {
-        ::signal(SIGINT, SIG_DFL);
-        ::signal(SIGTERM, SIG_DFL);
-        ::signal(SIGHUP, SIG_DFL);
+    run.program.setChildProcessModifier([stderrTo] {
+        for (const int s : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGXFSZ})
+            ::signal(s, SIG_DFL);
+        int fds[2];
+        if (stderrTo == Stderr::ClosedPipe && ::pipe(fds) == 0) {
+            ::dup2(fds[1], STDERR_FILENO);
+            ::close(fds[0]);
+            ::close(fds[1]);
+        }
     });
     run.program.start(QStringLiteral(VELVANE_PROGRAM), {});
     ASSERT_TRUE(run.program.waitForStarted(10000));
@@ -129,6 +145,24 @@ TEST_P(ProgramSignals, EndTheProgramLikeQuitWritingNothing)
     QFile f(dataFolder + QStringLiteral("/mydata.txt"));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), stored);
+}
+
+TEST(ProgramWrites, AClosedStderrPipeOrAFileSizeLimitDoesNotEndTheProgram)
+{
+    // With no sound driver the start writes its line on stderr, a pipe that
+    // nobody reads any more; SIGTERM is handled only once the start is over,
+    // so the program has met the failed write by the time it ends.
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    QProcessEnvironment extra;
+    extra.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("nosuchdriver"));
+    ProgramRun run;
+    ASSERT_NO_FATAL_FAILURE(start(run, home.path(), SIGTERM, extra, Stderr::ClosedPipe));
+    // A write past the file-size limit fails with EFBIG instead.
+    EXPECT_TRUE(inSignalMask(run.pid, "SigIgn", SIGXFSZ)) << "SIGXFSZ would end the program";
+    ASSERT_TRUE(endWith(run, SIGTERM));
+    EXPECT_EQ(run.program.exitStatus(), QProcess::NormalExit) << "ended by SIGPIPE";
+    EXPECT_EQ(run.program.exitCode(), 0);
 }
 
 TEST(ProgramMidi, TheOpenStreamIsClosedAndPortMidiEndedBeforeMainReturns)

@@ -5,6 +5,16 @@
 //   resgen --mock OUT.png RESDIR [ZOOM]    the notation canvas with a few bars
 //   resgen --icons FONT.otf OUTDIR NAME SIZE...
 //                                          the desktop icon, OUTDIR/hicolor/NxN/apps/NAME.png
+//
+// Every picture and sound the program holds is made here at build time and
+// compiled in; their names come from shell/resource_list.h alone. The group
+// pictures are drawn from the program's group table (notation/groupdata.h):
+// group_engravings.cpp only says how each beat is written, and the build
+// stops when those values do not start the notes at the table's offsets. The
+// button faces are laid out in faces.cpp with the size of the button that
+// shows each. `cmake --build build --target resource_sheet` writes every
+// picture on one sheet, build/tools/resource-sheet.png, and a mock-up of the
+// notation canvas, build/tools/canvas-mock.png.
 #include "app_icon.h"
 #include "catalogue.h"
 #include "music_font.h"

@@ -2,6 +2,7 @@
 #include "scoring/resultswin.h"
 #include "platform/textfile.h"
 #include "shell/module1.h"
+#include "shell/resource_accessors.h"
 #include "shell/velvane.h"
 #include <QApplication>
 
@@ -24,14 +25,28 @@ void AppTest::TearDown()
     for (QWidget* top : QApplication::topLevelWidgets())
         if (auto* r = qobject_cast<resultswin*>(top))
             delete r;
-    window.reset();
-    Module1::initialise();
+    resetCase();
     platform::setTickSource(nullptr);
     platform::setSoundOutput(nullptr);
     platform::setMidiBackend(nullptr);
     platform::setMessageBoxSink(nullptr);
     platform::setQuitSink(nullptr);
     platform::setDataFolder(QString());
+}
+
+void AppTest::resetCase()
+{
+    window.reset();
+    Module1::initialise();
+}
+
+int64_t AppTest::startTest()
+{
+    window->BevelButton1_Action();
+    EXPECT_EQ(window->BevelButton1->Icon(), res::stop()) << "START shows the STOP face";
+    clock.advance(prestartTicks);
+    window->prestarttimer_Action();
+    return clock.now;
 }
 
 Window1& AppTest::openWindow()

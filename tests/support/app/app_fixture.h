@@ -26,6 +26,15 @@ protected:
     // Builds the main window (its open handler runs) with the doubles in place.
     Window1& openWindow();
 
+    // Ends one case of a table: the main window goes and the program's state
+    // starts afresh, as in a new run.
+    void resetCase();
+
+    // START on the open window, then the end of the pre-start wait on the
+    // stepped clock; returns the tick the test started at.
+    int64_t startTest();
+    static constexpr int64_t prestartTicks = platform::ticksFromMilliseconds(Window1::prestartWaitMs);
+
     // Replaces the application's generator with one that returns these values.
     platform::ScriptedRandom& scriptRandom(std::initializer_list<int64_t> values = {});
 
