@@ -63,7 +63,12 @@ public:
         : QObject(window), window_(window), wanted_(wanted), anchor_(anchor)
     {
         setObjectName(QStringLiteral("FitOnExpose"));
-        window->windowHandle()->installEventFilter(this);
+        // The native window exists from the showing on; asking for it
+        // earlier would make the main window's controls native windows too.
+        if (window->windowHandle())
+            window->windowHandle()->installEventFilter(this);
+        else
+            window->installEventFilter(this);
     }
     void update(QSize wanted, const QWidget* anchor)
     {
@@ -74,7 +79,10 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Expose && window_ && exposed(window_)) {
+        if (event->type() == QEvent::Show && watched == window_ && window_->windowHandle()) {
+            watched->removeEventFilter(this);
+            window_->windowHandle()->installEventFilter(this);
+        } else if (event->type() == QEvent::Expose && window_ && exposed(window_)) {
             watched->removeEventFilter(this);
             place(window_, wanted_, anchor_);
             deleteLater();
@@ -95,7 +103,6 @@ void fitIntoScreen(QWidget* window, QSize wanted, const QWidget* anchor)
     place(window, wanted, anchor);
     if (exposed(window))
         return;
-    window->winId(); // the native window, whose exposure ends the wait
     auto* pending = window->findChild<FitOnExpose*>(QStringLiteral("FitOnExpose"), Qt::FindDirectChildrenOnly);
     if (pending)
         pending->update(wanted, anchor);
