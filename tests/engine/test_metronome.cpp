@@ -8,17 +8,6 @@ using namespace Module1;
 
 namespace {
 
-struct Event {
-    int64_t tick; // after the first bar line
-    QString what;
-    bool operator==(const Event&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& os, const Event& e)
-{
-    return os << "(" << e.tick << ", " << e.what.toStdString() << ")";
-}
-
 class MetronomeTest : public AppTest {
 protected:
     // One beat step per tick from the bar line at T, with newtick worked out

@@ -22,17 +22,6 @@ struct Row {
     QString onset, hit, corrected, pitch = QStringLiteral("0");
 };
 
-struct Sounded {
-    int64_t tick; // after the replay start
-    QString name;
-    bool operator==(const Sounded&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& os, const Sounded& s)
-{
-    return os << "(" << s.tick << ", " << s.name.toStdString() << ")";
-}
-
 // Every place where the picture's opaque pixels all appear unchanged, with its
 // top-left corner at or below minY and the whole picture inside the image.
 std::vector<QPoint> findPicture(const QImage& image, const QImage& picture, int minY)
@@ -104,9 +93,9 @@ protected:
     }
 
     // Replay passes, one per tick, until the replay clock stops itself.
-    std::vector<Sounded> runReplay(int64_t start, int64_t limit = 600)
+    std::vector<Event> runReplay(int64_t start, int64_t limit = 600)
     {
-        std::vector<Sounded> heard;
+        std::vector<Event> heard;
         for (int64_t t = start; t <= start + limit && window->replaytimer->Enabled(); ++t) {
             clock.now = t;
             const size_t before = sound.played.size();
@@ -222,7 +211,7 @@ TEST_F(ResultsWindowTest, ReplayEndsByItselfAndTheButtonShowsPlay)
         const char* what;
         int64_t replayTempo;
         std::vector<Row> rows;
-        std::vector<Sounded> heard;
+        std::vector<Event> heard;
     };
     const std::vector<Case> cases = {
         {"every row sounded", 60, {{"0", "0", "0", "2"}, {"60", "62", "62", "4"}},
@@ -240,7 +229,7 @@ TEST_F(ResultsWindowTest, ReplayEndsByItselfAndTheButtonShowsPlay)
         tickspeed = c.replayTempo;
         r.BevelButton1_Action();
         ASSERT_EQ(takePlayed(), QStringList{"hi.wav"});
-        const std::vector<Sounded> heard = runReplay(clock.now);
+        const std::vector<Event> heard = runReplay(clock.now);
         EXPECT_EQ(heard, c.heard);
         EXPECT_FALSE(w.replaytimer->Enabled());
         EXPECT_EQ(r.BevelButton1->Icon(), res::play());
@@ -260,11 +249,11 @@ TEST_F(ResultsWindowTest, ReplayBarLengthFollowsTheBeatsSetNow)
         r.BevelButton1_Action();
         takePlayed();
         // A click on every beat, hi on every bar line of `beats` beats.
-        std::vector<Sounded> expected = {{0, "c.wav"}, {61, "d.wav"}, {390, "e.wav"}};
+        std::vector<Event> expected = {{0, "c.wav"}, {61, "d.wav"}, {390, "e.wav"}};
         for (int64_t beat = 1; beat * 60 < 390; ++beat)
             expected.push_back({beat * 60, beat % beats == 0 ? "hi.wav" : "low.wav"});
         std::stable_sort(expected.begin(), expected.end(),
-                         [](const Sounded& a, const Sounded& b) { return a.tick < b.tick; });
+                         [](const Event& a, const Event& b) { return a.tick < b.tick; });
         EXPECT_EQ(runReplay(clock.now), expected);
         EXPECT_FALSE(w.replaytimer->Enabled());
     }
@@ -316,7 +305,7 @@ TEST_F(ResultsWindowTest, ReplayPlaysNegativeHitTimesAtOnce)
     resultswin& r = results();
     r.BevelButton1_Action();
     takePlayed();
-    EXPECT_EQ(runReplay(clock.now), (std::vector<Sounded>{{0, "c.wav"}, {1, "d.wav"}, {50, "e.wav"}}));
+    EXPECT_EQ(runReplay(clock.now), (std::vector<Event>{{0, "c.wav"}, {1, "d.wav"}, {50, "e.wav"}}));
     EXPECT_FALSE(w.replaytimer->Enabled());
 }
 

@@ -82,11 +82,6 @@ TEST_F(ShowResultsTest, AFailedSaveAtTheEndOfATestKeepsTheOldFileAndRestoresTheB
     EXPECT_EQ(dataFileBytes(), old);
     EXPECT_FALSE(w.Timer1->Enabled());
     EXPECT_EQ(w.BevelButton1->Icon(), res::go());
-    EXPECT_TRUE(w.BevelButton2->isEnabled());
-    EXPECT_EQ(w.BevelButton2->Icon(), res::options());
-    EXPECT_TRUE(w.BevelButton3->isEnabled());
-    EXPECT_EQ(w.BevelButton3->Icon(), res::results());
-    EXPECT_TRUE(w.Slider1->isEnabled());
-    EXPECT_TRUE(w.lisplaylabel->isHidden());
+    EXPECT_TRUE(idleControls(w));
     EXPECT_FALSE(w.resultbox->isHidden()) << "the results were shown before the save";
 }

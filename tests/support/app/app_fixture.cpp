@@ -6,6 +6,27 @@
 #include "shell/velvane.h"
 #include <QApplication>
 
+std::ostream& operator<<(std::ostream& os, const Event& e)
+{
+    return os << "(" << e.tick << ", " << e.what.toStdString() << ")";
+}
+
+::testing::AssertionResult idleControls(Window1& w)
+{
+    QStringList wrong;
+    if (!w.BevelButton2->isEnabled() || w.BevelButton2->Icon() != res::options())
+        wrong << QStringLiteral("the options button");
+    if (!w.BevelButton3->isEnabled() || w.BevelButton3->Icon() != res::results())
+        wrong << QStringLiteral("the results button");
+    if (!w.Slider1->isEnabled())
+        wrong << QStringLiteral("the tempo slider");
+    if (!w.lisplaylabel->isHidden())
+        wrong << QStringLiteral("the mode caption");
+    if (wrong.isEmpty())
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "not given back: " << wrong.join(", ").toStdString();
+}
+
 void AppTest::SetUp()
 {
     Module1::initialise();

@@ -17,6 +17,21 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
+#include <ostream>
+
+// Something the program did (a sound, a caption, a request) at a tick, the
+// tick counted from a start the test names.
+struct Event {
+    int64_t tick;
+    QString what;
+    bool operator==(const Event&) const = default;
+};
+std::ostream& operator<<(std::ostream& os, const Event& e);
+
+// The controls given back once a test stops or ends, or a replay does: the
+// options and results buttons live with their faces, the tempo slider free,
+// no mode caption.
+::testing::AssertionResult idleControls(Window1& w);
 
 class AppTest : public ::testing::Test {
 protected:
