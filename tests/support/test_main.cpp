@@ -5,12 +5,16 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "platform/sound.h"
+
 #ifdef VELVANE_TEST_APP_OBJECT
 #include "shell/velvane.h"
 #endif
 
 int main(int argc, char** argv)
 {
+    // Run by itself to try a sound driver, as the program is.
+    platform::answerSoundProbe();
     // Test discovery runs the binary without the test's environment. The
     // offscreen platform's own screen is smaller than the windows; unless a
     // test names its screen, it runs on one that holds them.
