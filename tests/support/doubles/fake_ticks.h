@@ -1,6 +1,7 @@
 #pragma once
 // A clock a test steps by hand, installed with platform::setTickSource or
 // platform::ScopedTickSource.
+#include "engine/clockphase.h"
 #include "platform/ticks.h"
 #include <cstdint>
 #include <functional>
@@ -13,7 +14,7 @@ class FakeTicks : public TickSource {
 public:
     // Where in its tick a clock stepped by whole ticks stands: 5 ms after the
     // boundary, the place the program's clocks start at, so a start never waits.
-    static constexpr int64_t inPhaseUntilNextTick = 16'666'667 - 5'000'000;
+    static constexpr int64_t inPhaseUntilNextTick = tickNanoseconds - clockphase::startNs;
 
     explicit FakeTicks(int64_t start = 1000) : now(start) {}
     int64_t read() override;

@@ -24,8 +24,8 @@ public:
     bool terminated = false;
     int callsAfterTerminate = 0; // any call once terminated is a fault of the caller
 
-    // Appends a Note On (status 144) to a device's queue.
-    void noteOn(int device, int note = 60, int velocity = 100, int status = 144);
+    // Appends a message, by default a Note On on channel 1, to a device's queue.
+    void noteOn(int device, int note = 60, int velocity = 100, int status = noteOnChannel1);
 
     int countDevices() override;
     bool deviceInfo(int id, PortMidiDeviceInfoMBS& info) override;
