@@ -76,7 +76,7 @@ void Window1::starttest()
     refreshrow = 0;
     newpagecheck = false;
     lasttesttickspeed = tickspeed;
-    Timer1->setPeriod(10);
+    Timer1->setPeriod(clockphase::periodMs);
     Timer1->setEnabled(true);
     startbarclock();
     TextField1->setText(QString());

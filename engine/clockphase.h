@@ -1,9 +1,10 @@
 #pragma once
 // The 10 ms clocks start at a fixed place in a tick. Ticks are 1/60 s and
-// the passes come every 10 ms, so once started the passes keep one phase
-// against the ticks (three ticks are five passes); starting a clock a fixed
-// time after a tick boundary makes that phase the same in every test and
-// replay, and a beat's click comes the same time after its tick boundary.
+// the passes come every 10 ms on the grid of the clock's start (a late pass
+// does not move the later ones, see platform::Timer), so the passes keep one
+// phase against the ticks (three ticks are five passes); starting a clock a
+// fixed time after a tick boundary makes that phase the same in every test
+// and replay, and a beat's click comes the same time after its tick boundary.
 #include <cstdint>
 #include <functional>
 
@@ -13,9 +14,14 @@ class Timer;
 
 namespace clockphase {
 
-// Where in its tick a clock starts: far enough from both boundaries that a
-// pass a few milliseconds late still sees the tick it was meant to see.
-constexpr int64_t startNs = 5'000'000;
+// The period of the test clock and the replay clock.
+constexpr int periodMs = 10;
+
+// Where in its tick a clock starts. Early, so that a click (seen at the pass
+// after its tick's boundary) and a tap on it as heard, one sound path later,
+// fall in the same tick; the grid holds, so only a pass's own lateness (well
+// under a millisecond) moves it, and never back past the boundary.
+constexpr int64_t startNs = 2'000'000;
 
 // Whole milliseconds from now to the next moment startNs after a tick
 // boundary, given the nanoseconds to the next boundary; 0 when that moment is

@@ -1,3 +1,4 @@
+#include "engine/clockphase.h"
 #include "engine/window1.h"
 #include "platform/fonts.h"
 #include "platform/midi.h"
@@ -113,7 +114,7 @@ void Window1::createControls()
     QWidget* w = centralWidget();
     using platform::font;
 
-    Timer1 = makeTimer(this, 2, 10);
+    Timer1 = makeTimer(this, 2, clockphase::periodMs);
     Timer1->Action = [this] { Timer1_Action(); };
 
     Canvas1 = new platform::Canvas(w);
@@ -220,7 +221,7 @@ void Window1::createControls()
     BevelButton5->hide();
     BevelButton5->Action = [this] { BevelButton5_Action(); };
 
-    replaytimer = makeTimer(this, 2, 10);
+    replaytimer = makeTimer(this, 2, clockphase::periodMs);
     replaytimer->Action = [this] { replaytimer_Action(); };
 
     // START wakes the sound at the start of the pre-start wait, so the

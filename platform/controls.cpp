@@ -1,30 +1,90 @@
 #include "platform/controls.h"
 #include "platform/errors.h"
 #include "platform/services.h"
+#include "platform/ticks.h"
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
+#include <algorithm>
 
 namespace platform {
 
 // --- Timer ---------------------------------------------------------------
 
-Timer::Timer(QObject* parent) : QObject(parent)
+namespace {
+
+constexpr int64_t msNs = 1'000'000;
+
+// The event loop's single-shot timer; precise, as the clocks' passes need.
+class QtAlarm : public Alarm {
+public:
+    QtAlarm()
+    {
+        timer_.setTimerType(Qt::PreciseTimer);
+        timer_.setSingleShot(true);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { ring(); });
+    }
+    void arm(int delayMs) override { timer_.start(delayMs); }
+    void cancel() override { timer_.stop(); }
+
+private:
+    QTimer timer_;
+};
+
+} // namespace
+
+Timer::Timer(QObject* parent, std::unique_ptr<Alarm> alarm)
+    : QObject(parent), alarm_(alarm ? std::move(alarm) : std::make_unique<QtAlarm>())
 {
-    timer_.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&timer_, &QTimer::timeout, this, [this] { Fire(); });
+    alarm_->ring = [this] { Fire(); };
+}
+
+Timer::~Timer()
+{
+    alarm_->cancel();
 }
 
 void Timer::setMode(int mode)
 {
     mode_ = mode;
-    timer_.setSingleShot(mode == 1);
 }
 
 void Timer::setPeriod(int ms)
 {
     period_ = ms;
-    timer_.setInterval(ms);
+    if (enabled_ && !first_)
+        startGrid(clockNanoseconds(), 1);
+}
+
+void Timer::startGrid(int64_t start, int64_t next)
+{
+    gridStart_ = start;
+    next_ = next;
+    armNext(clockNanoseconds());
+}
+
+int Timer::waitMs(int64_t now) const
+{
+    // To the nearest millisecond, the alarm's unit: the firings then stand
+    // on the grid on average instead of half a millisecond after it.
+    const int64_t wait = NextDue() - now;
+    return wait <= 0 ? 0 : int((wait + msNs / 2) / msNs);
+}
+
+void Timer::armNext(int64_t now)
+{
+    alarm_->arm(waitMs(now));
+}
+
+void Timer::armAfter(int64_t now)
+{
+    // The next firing due after now; at least the one after the firing
+    // running now, which may have rung up to half a millisecond early.
+    const int64_t periodNs = int64_t(period_) * msNs;
+    const int64_t passed = periodNs > 0 && now >= gridStart_ ? (now - gridStart_) / periodNs : 0;
+    next_ = std::max(next_ + 1, passed + 1);
+    // Never longer than a period, also on a clock that stands still.
+    alarm_->arm(std::min(waitMs(now), period_));
 }
 
 void Timer::setEnabled(bool on)
@@ -32,10 +92,10 @@ void Timer::setEnabled(bool on)
     const bool changed = on != enabled_;
     enabled_ = on;
     if (on && mode_ != 0) {
-        if (!timer_.isActive())
-            timer_.start(period_);
+        if (changed)
+            startGrid(clockNanoseconds(), 1);
     } else {
-        timer_.stop();
+        alarm_->cancel();
         first_ = nullptr;
     }
     if (changed)
@@ -48,7 +108,7 @@ void Timer::startIn(int firstDelayMs, std::function<void()> first)
     enabled_ = true;
     first_ = std::move(first);
     firstDelay_ = firstDelayMs;
-    timer_.start(firstDelayMs);
+    startGrid(clockNanoseconds() + firstDelayMs * msNs, 0);
     if (changed)
         emit enabledChanged(true);
 }
@@ -56,21 +116,23 @@ void Timer::startIn(int firstDelayMs, std::function<void()> first)
 void Timer::Reset()
 {
     if (enabled_)
-        timer_.start(period_);
+        startGrid(clockNanoseconds(), 1);
 }
 
 void Timer::Fire()
 {
     if (!enabled_)
         return;
+    // Armed before the firing runs, which may stop the timer or start it anew.
+    armAfter(clockNanoseconds());
     if (first_) {
         std::function<void()> first = std::move(first_);
         first_ = nullptr;
-        timer_.start(period_); // the period counts from this firing on
         guarded(first);
         return;
     }
     if (mode_ == 1) {
+        alarm_->cancel();
         enabled_ = false; // a single-shot timer is off once it has fired
         emit enabledChanged(false);
     }

@@ -14,33 +14,55 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QKeyEvent;
 
 namespace platform {
 
+// What a Timer waits with: one pending call on the event loop at a time.
+// Tests give a Timer one they ring by hand.
+class Alarm {
+public:
+    virtual ~Alarm() = default;
+    // Rings (calls `ring`) once, delayMs from now; replaces a pending arm.
+    virtual void arm(int delayMs) = 0;
+    virtual void cancel() = 0;
+    std::function<void()> ring;
+};
+
 // A repeating (Mode 2) or single-shot (Mode 1) timer on the event loop.
+// A repeating timer keeps the grid of its start on the clock Ticks() reads
+// (clockNanoseconds): firing k is due at the start + k periods, however late
+// the firings before it came. A firing more than a period late runs once, at
+// once, and stands for the ones it overran. (Qt's repeating timer would
+// count the next period from a late firing instead.)
 class Timer : public QObject {
     Q_OBJECT
 public:
-    explicit Timer(QObject* parent = nullptr);
+    // Without an alarm the timer waits with a precise Qt single-shot timer.
+    explicit Timer(QObject* parent = nullptr, std::unique_ptr<Alarm> alarm = nullptr);
+    ~Timer() override;
     int Mode() const { return mode_; }
     void setMode(int mode);
     int Period() const { return period_; }
+    // While the timer runs its grid starts again from now.
     void setPeriod(int ms);
     bool Enabled() const { return enabled_; }
     void setEnabled(bool on);
-    // Restarts the count: the next firing comes a full period from now.
+    // Restarts the count: the grid starts again from now.
     void Reset();
     // Enables the timer with its first firing firstDelayMs from now, which
-    // runs `first` in place of Action; the later firings follow every period
-    // from it. Disabling the timer before then drops `first`.
+    // runs `first` in place of Action; the grid of the later firings starts
+    // when that firing was due. Disabling the timer before then drops `first`.
     void startIn(int firstDelayMs, std::function<void()> first);
     // The delay given to startIn while its first firing is still to come,
     // else -1.
     int FirstDelay() const { return first_ ? firstDelay_ : -1; }
-    // One firing, as the event loop runs it when the count is up (tests step
+    // When the next firing is due (clockNanoseconds), while the timer is on.
+    int64_t NextDue() const { return gridStart_ + next_ * int64_t(period_) * 1'000'000; }
+    // One firing, as the event loop runs it when the alarm rings (tests step
     // timers with it).
     void Fire();
 
@@ -51,12 +73,22 @@ signals:
     void enabledChanged(bool enabled);
 
 private:
-    QTimer timer_;
+    // Starts the grid at `start` (clockNanoseconds) with firing `next` to come.
+    void startGrid(int64_t start, int64_t next);
+    // Arms the alarm for the firing after the one that runs at `now`.
+    void armAfter(int64_t now);
+    void armNext(int64_t now);
+    // Whole milliseconds from now to NextDue(), 0 when it is past.
+    int waitMs(int64_t now) const;
+
+    std::unique_ptr<Alarm> alarm_;
     int mode_ = 2;
     int period_ = 1000;
     bool enabled_ = false;
     std::function<void()> first_;
     int firstDelay_ = 0;
+    int64_t gridStart_ = 0;
+    int64_t next_ = 0; // the firing the alarm is armed for
 };
 
 // A push button whose face is a picture; the picture can be read back and

@@ -1,5 +1,6 @@
 #include "platform/midi.h"
 
+#include <alsa/asoundlib.h>
 #include <portmidi.h>
 #include <porttime.h>
 
@@ -81,12 +82,18 @@ public:
     }
 
 private:
+    static void silentAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
     bool initialise()
     {
         if (terminated_)
             return false;
         if (!initialised_) {
             initialised_ = true;
+            // ALSA's own error lines (a machine without a sequencer gets one
+            // at every start) stay off the terminal; what matters to the user
+            // is said by this program in its own words.
+            snd_lib_error_set_handler(silentAlsaError);
             initError_ = Pm_Initialize();
         }
         return initError_ == pmNoError;

@@ -267,8 +267,9 @@ bool SdlMixer::resting() const
     return impl_->device == 0;
 }
 
-// The smallest buffers that kept the program within 3 % of a core during a
-// test and its clicks on the grid: the metronome benchmark's figures are in
+// Small enough that a tap on a click as heard falls in the click's own tick
+// (one buffer of the sound's way, the rest is the server's), within the CPU
+// the program may take during a test: the benchmarks' figures are in
 // bench/README.md.
 int SdlMixer::bufferFramesFor(std::string_view driver)
 {

@@ -71,8 +71,8 @@ public:
     // Frames per device buffer: bufferFramesFor(the SDL driver in use), or
     // VELVANE_SOUND_BUFFER (a power of two from 64 to 4096) for the
     // benchmarks. A sound starts one buffer after its play.
-    static constexpr int kBufferFrames = 256;
-    static constexpr int kPipeWireBufferFrames = 128;
+    static constexpr int kBufferFrames = 128;
+    static constexpr int kPipeWireBufferFrames = 64;
     static int bufferFramesFor(std::string_view driver);
     int bufferFrames() const;
     // The SDL driver of the open mixer ("pipewire", "pulseaudio", ...).

@@ -29,11 +29,15 @@ int64_t ticksFromNanoseconds(int64_t ns)
 // Tick k of a second begins at the first nanosecond n of it with
 // n * ticksPerSecond >= k * 10^9, as ticksFromNanoseconds counts; working
 // within the second keeps the products small.
+int64_t tickStartNanoseconds(int64_t tick)
+{
+    const int64_t seconds = tick / ticksPerSecond, intoSecond = tick % ticksPerSecond;
+    return seconds * nanosecondsPerSecond + (intoSecond * nanosecondsPerSecond + ticksPerSecond - 1) / ticksPerSecond;
+}
+
 int64_t nanosecondsToNextTick(int64_t ns)
 {
-    const int64_t intoSecond = ns % nanosecondsPerSecond;
-    const int64_t next = intoSecond * ticksPerSecond / nanosecondsPerSecond + 1;
-    return (next * nanosecondsPerSecond + ticksPerSecond - 1) / ticksPerSecond - intoSecond;
+    return tickStartNanoseconds(ticksFromNanoseconds(ns) + 1) - ns;
 }
 
 int64_t Ticks()
@@ -48,6 +52,13 @@ int64_t untilNextTick()
     if (TickSource* source = installedSource.load(std::memory_order_acquire))
         return source->untilNextTick();
     return nanosecondsToNextTick(monotonicNanoseconds());
+}
+
+int64_t clockNanoseconds()
+{
+    if (TickSource* source = installedSource.load(std::memory_order_acquire))
+        return source->nanoseconds();
+    return monotonicNanoseconds();
 }
 
 void setTickSource(TickSource* source)

@@ -21,6 +21,8 @@ public:
     virtual int64_t read() = 0;
     // Nanoseconds from now to the next tick boundary, 1 to one tick.
     virtual int64_t untilNextTick() = 0;
+    // Now, in nanoseconds on the monotonic clock's scale.
+    virtual int64_t nanoseconds() = 0;
 };
 
 // Ticks since an arbitrary origin; only differences of two readings matter.
@@ -29,6 +31,10 @@ int64_t Ticks();
 // Whole ticks in ns >= 0 nanoseconds, rounded down, without overflow.
 int64_t ticksFromNanoseconds(int64_t ns);
 
+// The first nanosecond of tick `tick` >= 0: where ticksFromNanoseconds
+// counts up to it.
+int64_t tickStartNanoseconds(int64_t tick);
+
 // Nanoseconds from ns to the next tick boundary on the same scale: where
 // ticksFromNanoseconds next counts one up.
 int64_t nanosecondsToNextTick(int64_t ns);
@@ -36,6 +42,10 @@ int64_t nanosecondsToNextTick(int64_t ns);
 // Nanoseconds from now to the next tick boundary of Ticks(): a clock that
 // must run in step with the ticks starts from it.
 int64_t untilNextTick();
+
+// Now in nanoseconds on the clock Ticks() reads: what timers keep their
+// grid by.
+int64_t clockNanoseconds();
 
 // CLOCK_MONOTONIC in nanoseconds, whatever source Ticks() reads: what sounds
 // are timed by. Safe in the audio callback (no lock; no call into the kernel

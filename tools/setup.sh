@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian package that building, testing and running Velvane needs.
-# Does nothing when everything is already there.
+# Does nothing when everything is already there. Without root it installs
+# through sudo; without sudo either it says what to run as root and stops.
 #   tools/setup.sh           the program and its tests
 #   tools/setup.sh --bench   also the PipeWire server the benchmarks run against
 #                            (BENCH_SERVER=pipewire); the program needs none of it
@@ -10,7 +11,7 @@ packages=(
   cmake g++ make pkg-config
   qt6-base-dev libgl-dev
   libsdl2-dev
-  libportmidi-dev
+  libportmidi-dev libasound2-dev
   googletest libgtest-dev
   fonts-liberation fonts-comic-neue
   locales-all
@@ -23,6 +24,9 @@ if [ "${1:-}" = "--bench" ]; then
   # lets the recorder's parec read the null sink's monitor.
   packages+=(pipewire pipewire-bin wireplumber pipewire-pulse dbus)
 fi
+# More packages to require, for the set-up's own test (one never installed).
+read -r -a extra <<<"${VELVANE_SETUP_EXTRA_PACKAGES:-}"
+packages+=("${extra[@]}")
 
 missing=()
 for p in "${packages[@]}"; do
@@ -35,11 +39,33 @@ if [ ${#missing[@]} -eq 0 ]; then
   exit 0
 fi
 
-echo "Installing: ${missing[*]}"
-sudo_cmd=()
+install=(apt-get install -y --no-install-recommends "${missing[@]}")
+as_root=()
 if [ "$(id -u)" -ne 0 ]; then
-  sudo_cmd=(sudo)
+  if ! command -v sudo >/dev/null; then
+    cat >&2 <<MESSAGE
+tools/setup.sh: these Debian packages are missing: ${missing[*]}
+Installing them needs root, and sudo is not installed. Run as root:
+  apt-get update && ${install[*]}
+or install sudo; then run this again.
+MESSAGE
+    exit 1
+  fi
+  as_root=(sudo)
 fi
-export DEBIAN_FRONTEND=noninteractive
-"${sudo_cmd[@]}" apt-get update -qq
-"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+
+# apt and dpkg write hundreds of lines; they go to a log, named if it fails.
+log=$(mktemp "${TMPDIR:-/tmp}/velvane-setup.XXXXXX.log")
+step() {
+  echo "  $1"
+  shift
+  if ! "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive "$@" >>"$log" 2>&1; then
+    echo "tools/setup.sh: '$*' failed; its output is in $log" >&2
+    exit 1
+  fi
+}
+echo "Installing ${#missing[@]} packages: ${missing[*]}"
+step "updating the package lists" apt-get update
+step "installing (apt's output goes to $log)" "${install[@]}"
+rm -f "$log"
+echo "Installed."

@@ -1,60 +1,36 @@
-"""The program run by a benchmark: started under the benchmark's X server (no
+"""The program run by a benchmark: started under a private X server (no
 window manager) with a private data folder, its options set through the
-options window, START pressed with the mouse."""
+options window, START pressed with the mouse. The driving itself (windows,
+controls, waiting) is the end-to-end tests' harness, tools/harness."""
 import os
-import re
 import signal
 import subprocess
+import sys
 import time
 
-# Main window (client area) and options window positions of the controls.
-CLIENT_HEIGHT = 625
-START = (277 + 173 // 2, 308 + 76 // 2)
-OPTIONS = (68 + 141 // 2, 312 + 65 // 2)
-SIXTEEN_BARS = (703 + 23 // 2, 158 + 20 // 2)
-LEVEL_2 = (35 + 21 // 2, 166 + 21 // 2)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "harness"))
+from harness import (CLIENT_HEIGHT, LEVEL_2, OPTIONS, SIXTEEN_BARS, START, Failure, load,  # noqa: E402,F401
+                     main_window, wait_for)
+import harness  # noqa: E402
 
-
-class BenchError(Exception):
-    """A step of the run that did not happen; the message says which."""
+# A step of the run that did not happen; the message says which.
+BenchError = Failure
 
 
 def now():
     return time.monotonic()
 
 
-def load():
-    with open("/proc/loadavg") as f:
-        return " ".join(f.read().split()[:3])
-
-
 def xdotool(*args):
-    return subprocess.run(["xdotool", *args], capture_output=True, text=True).stdout
-
-
-def windows_of(pid):
-    """(id, width, height) of the process's visible windows."""
-    found = []
-    for wid in xdotool("search", "--onlyvisible", "--pid", str(pid)).split():
-        geometry = xdotool("getwindowgeometry", wid)
-        m = re.search(r"Geometry: (\d+)x(\d+)", geometry)
-        if m:
-            found.append((wid, int(m.group(1)), int(m.group(2))))
-    return found
-
-
-def wait_for(pred, timeout, step=0.01):
-    end = now() + timeout
-    while now() < end:
-        value = pred()
-        if value:
-            return value
-        time.sleep(step)
-    return None
+    return " ".join(harness.xdotool(None, *args))
 
 
 def click(wid, x, y):
-    xdotool("mousemove", "--window", wid, str(x), str(y), "click", "1")
+    harness.click(None, wid, x, y)
+
+
+def options_windows():
+    return harness.xdotool(None, "search", "--onlyvisible", "--name", "^Options$")
 
 
 class Program:
@@ -68,23 +44,24 @@ class Program:
         subprocess.run([write_datafile, os.path.join(self.data_home, "Velvane"), *settings], check=True,
                        stdout=subprocess.DEVNULL)
         self.velvane = velvane
+        self.work = work
         self.err_path = os.path.join(work, "velvane.err")
         self.proc = None
 
     def __enter__(self):
+        # A private X server, which the benchmark's own X calls use as well.
+        self.display = harness.Display(self.work)
+        os.environ["DISPLAY"] = self.display.name
         env = dict(os.environ, XDG_DATA_HOME=self.data_home, SDL_NO_SIGNAL_HANDLERS="1")
         t0 = now()
         self.proc = subprocess.Popen([self.velvane], env=env, stdout=subprocess.DEVNULL,
                                      stderr=open(self.err_path, "w"))
         try:
-            main_window = wait_for(lambda: next((w for w in windows_of(self.proc.pid) if w[1] >= 900), None), 30)
-            if not main_window:
-                raise BenchError("the main window did not appear")
+            self.wid, height = wait_for("the main window", lambda: main_window(None, self.proc.pid), 30, 0.01)
         except BaseException:
             self.__exit__(None, None, None)
             raise
         self.startup_s = now() - t0
-        self.wid, _, height = main_window
         self.menu = height - CLIENT_HEIGHT
         return self
 
@@ -95,6 +72,7 @@ class Program:
         except subprocess.TimeoutExpired:
             self.proc.kill()
             self.proc.wait()
+        self.display.close()
         return False
 
     @property
@@ -104,9 +82,7 @@ class Program:
     def set_options(self, *positions):
         """Clicks each position in the options window, which Escape then closes."""
         click(self.wid, OPTIONS[0], OPTIONS[1] + self.menu)
-        options = wait_for(lambda: xdotool("search", "--onlyvisible", "--name", "^Options$").split(), 10)
-        if not options:
-            raise BenchError("the options window did not open")
+        options = wait_for("the options window to open", options_windows, 10, 0.01)
         for x, y in positions:
             click(options[0], x, y)
         time.sleep(0.3)
@@ -115,8 +91,7 @@ class Program:
         # repeats the key for ever.
         xdotool("windowfocus", "--sync", options[0])
         xdotool("key", "Escape")
-        if wait_for(lambda: not xdotool("search", "--onlyvisible", "--name", "^Options$").split(), 10) is None:
-            raise BenchError("the options window did not close")
+        wait_for("the options window to close", lambda: not options_windows(), 10, 0.01)
 
     def press_start(self):
         click(self.wid, START[0], START[1] + self.menu)

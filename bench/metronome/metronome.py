@@ -12,13 +12,13 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
 from program import SIXTEEN_BARS, BenchError, Program, load, now, start_recorder  # noqa: E402
+from harness import PRESTART_S, expected_clicks as expected_click_names  # noqa: E402
 from recording import Recording, median  # noqa: E402
 
 TICKSPEED = 30        # ticks of 1/60 s per beat: 120 bpm
 BEATS = 4             # the initial 4/4
 BARS = 16
 EARLYCHANGE = 80      # the initial next-bar timing
-PRESTART_S = 2.0
 IDLE_S = float(os.environ.get("IDLE_SECONDS", "10"))
 RECORDER_ONLY_S = 5.0
 
@@ -96,15 +96,11 @@ def cpu_text(cpu):
 
 
 def expected_clicks():
-    # The count-in's first click, four a bar through the count-in and the
-    # bars, and the clicks of the last bar before the test ends there.
-    span = TICKSPEED * BEATS
-    margin = int(EARLYCHANGE / 60 * TICKSPEED)
-    tail = sum(1 for k in range(1, BEATS) if k * TICKSPEED <= span - margin)
-    return 1 + BEATS * BARS + tail
+    """How many clicks the test sounds, the count-in's included."""
+    return len(expected_click_names(TICKSPEED, EARLYCHANGE, BARS, BEATS))
 
 
-def analyse(rec, expected):
+def analyse(rec, expected, pressed_s=None):
     onsets = [rec.monotonic_ns(i) / 1e6 for i in rec.onsets()]  # ms
     ideal = TICKSPEED * 1000 / 60
     lines = [rec.clock_drift_text()]
@@ -116,6 +112,17 @@ def analyse(rec, expected):
     missing = beats[-1] + 1 - len(set(beats))
     lines.append(f"clicks found {len(onsets)} of {expected} (grid gaps {missing})")
     iois = sorted(b - a for a, b in zip(onsets, onsets[1:]))
+    if pressed_s is not None:
+        lines.append(f"count-in's first click {onsets[0] - pressed_s * 1000:.1f} ms after the START press "
+                     f"(the wait is {PRESTART_S * 1000:.0f} ms)")
+    # Where each click falls after its beat's tick (ticks of 1/60 s on the
+    # monotonic clock, as the program counts them): the tick the clicks
+    # follow is taken from them all.
+    places = sorted(t * 60 / 1000 - b * TICKSPEED for b, t in zip(beats, onsets))
+    origin = int(places[len(places) // 2])
+    after = sorted((p - origin) * 1000 / 60 for p in places)
+    lines.append(f"clicks after their beat's tick ms: min {after[0]:.1f} / median {median(after):.1f} / "
+                 f"max {after[-1]:.1f}")
     lines.append(f"inter-onset ms: min {iois[0]:.2f} / median {median(iois):.2f} / max {iois[-1]:.2f} "
                  f"(ideal {ideal:.2f})")
     # Least-squares line through (beat, onset): the grid the clicks keep.
@@ -170,6 +177,7 @@ def run(program, server_pid, recorder, work):
     recorder_only = cpu_between(labels, a, b)
     print(f"recording only ({RECORDER_ONLY_S:.0f} s, load {load()}): {cpu_text(recorder_only)}")
     load_start = load()
+    pressed = now()
     program.press_start()
     a, b = measure(samplers, test_s)
     during = cpu_between(labels, a, b)
@@ -190,7 +198,7 @@ def run(program, server_pid, recorder, work):
         mem = {k: v.strip() for k, v in (line.split(":", 1) for line in f) if k in ("VmRSS", "VmHWM")}
     print(f"memory: VmRSS {mem['VmRSS']}, VmHWM {mem['VmHWM']} (load {load()})")
 
-    for line in analyse(Recording(raw), expected_clicks()):
+    for line in analyse(Recording(raw), expected_clicks(), pressed):
         print(line)
     return 0
 

@@ -17,12 +17,14 @@ import sys
 import threading
 import time
 
+import harness
+
 CANVAS = (0, 2, 725, 231)  # x, y, w, h in the client area
 FIRST_PICTURE = 230
 HEAD_RUN = 6  # a head is at least this wide a little above the staff line
 ABOVE_STAFF = 2
-BEAT_UNITS = 60
-PRESTART = 2.0
+BEAT_UNITS = harness.BEAT_UNITS
+PRESTART = harness.PRESTART_S
 
 
 def group_table(source_dir):
@@ -43,7 +45,8 @@ def capture(run, region):
     """Grey pixels of a client-area region now, as rows of bytes."""
     window, height = run.window
     x, y, w, h = region
-    shot = subprocess.run(["import", "-window", window, "-crop", f"{w}x{h}+{x}+{y + height - 625}", "+repage",
+    shot = subprocess.run(["import", "-window", window, "-crop", f"{w}x{h}+{x}+{y + height - harness.CLIENT_HEIGHT}",
+                           "+repage",
                            "-colorspace", "gray", "-depth", "8", "gray:-"],
                           env=run.env(), capture_output=True, timeout=60).stdout
     if len(shot) != w * h:
@@ -135,18 +138,21 @@ class Player:
             if due is None:
                 return
             time.sleep(max(0.0, due - time.monotonic()))
-            self.run.tap()
+            # Stamped before it leaves: nothing the tap causes comes earlier.
             self.tapped.append(time.monotonic())
+            self.run.tap()
 
     def press_start(self):
         """Presses START through the tapper; returns the time of the press."""
         window, height = self.run.window
         # START's centre, under the menu bar.
-        self.run.xdotool("mousemove", "--window", window, "363", str(height - 625 + 346))
+        x, y = harness.START
+        self.run.xdotool("mousemove", "--window", window, str(x), str(height - harness.CLIENT_HEIGHT + y))
         self.run.idle_face = self.run.start_face()
+        pressed = time.monotonic()
         self.run.tapper.stdin.write("click 1\n")
         self.run.tapper.stdin.flush()
-        return time.monotonic()
+        return pressed
 
     def finish(self):
         self.due.put(None)

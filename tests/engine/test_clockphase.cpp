@@ -1,7 +1,7 @@
 // Where the test and replay clocks' passes fall against the ticks: a start at
-// any place in a tick is moved to 5 ms after a boundary, so every test's
+// any place in a tick is moved to 2 ms after a boundary, so every test's
 // clicks come the same time after their ticks. The clock runs on simulated
-// nanoseconds; each timer fires exactly when its count is up.
+// nanoseconds; each timer fires exactly when it is due.
 #include "engine/clockphase.h"
 #include "scoring/resultswin.h"
 #include "shell/module1.h"
@@ -16,10 +16,10 @@ using platform::tickNanoseconds;
 // A tick boundary (a whole second) far from the clock's origin.
 constexpr int64_t boundary = 5'000 * 1'000'000'000LL;
 
-// Where each start lands, for starts all over two ticks: at 5 ms into a tick,
+// Where each start lands, for starts all over two ticks: at 2 ms into a tick,
 // within the half millisecond a timer's whole-millisecond delay allows, and
 // never more than a tick later.
-TEST(ClockPhase, AStartAnywhereInATickWaitsUntilFiveMillisecondsIntoOne)
+TEST(ClockPhase, AStartAnywhereInATickWaitsUntilTwoMillisecondsIntoOne)
 {
     for (int64_t ns = boundary; ns < boundary + 2 * tickNanoseconds; ns += 100'000) {
         const int wait = clockphase::waitMs(platform::nanosecondsToNextTick(ns));
@@ -50,14 +50,13 @@ protected:
         timer.Fire();
     }
 
-    // Runs the clock's passes every 10 ms from now; returns how far into its
-    // tick each click came.
+    // Runs the clock's passes, each when the timer has it due; returns how
+    // far into its tick each click came.
     std::vector<int64_t> clicks(platform::Timer& clockTimer, int passes)
     {
         std::vector<int64_t> into;
-        const int64_t origin = now;
         for (int n = 1; n <= passes && clockTimer.Enabled(); ++n) {
-            at(origin + n * 10 * ms);
+            at(clockTimer.NextDue());
             const size_t before = sound.played.size();
             clockTimer.Fire();
             for (size_t i = before; i < sound.played.size(); ++i)
@@ -74,11 +73,21 @@ struct TempoCase {
     int64_t tempo;
     // When a beat is a multiple of three ticks, every beat's tick has the
     // same place among the five passes that three ticks take, so every click
-    // comes 5 ms after its tick; at other tempos the place repeats every
-    // three beats.
-    bool everyClickAtFive;
+    // comes 2 ms after its tick; at other tempos the place repeats every
+    // three beats (2, 5.3 and 8.7 ms).
+    bool everyClickAtTwo;
 };
-const TempoCase tempos[] = {{60, true}, {30, true}, {45, true}, {61, false}};
+const TempoCase tempos[] = {{60, true}, {30, true}, {45, true}, {40, false}, {61, false}};
+
+// Every click of a clock started at its place: where the passes are 10 ms
+// apart, the first pass into each tick is one of these.
+bool atAPassPlace(int64_t into)
+{
+    for (int64_t place : {2'000'000, 5'333'333, 8'666'667})
+        if (into >= place - 500'000 && into <= place + 500'000)
+            return true;
+    return false;
+}
 
 // The starting places: across a whole tick.
 std::vector<int64_t> startingPlaces()
@@ -119,15 +128,16 @@ TEST_F(ClockPhaseTest, ATestStartedAnywhereInATickClicksAtTheSamePlaceAfterEachT
 
             std::vector<int64_t> into{intoTick()}; // the count-in's first click
             ASSERT_EQ(sound.names(), QStringList{"hi.wav"});
-            const int passes = static_cast<int>(2 * 4 * c.tempo * tickNanoseconds / (10 * ms)); // count-in and a bar
+            // The count-in and a bar, and the pass that sees the last beat.
+            const int passes = static_cast<int>(2 * 4 * c.tempo * tickNanoseconds / (clockphase::periodMs * ms)) + 1;
             for (int64_t i : clicks(*w.Timer1, passes))
                 into.push_back(i);
             ASSERT_EQ(into.size(), 1u + 8u);
 
-            if (c.everyClickAtFive) {
-                for (size_t k = 0; k < into.size(); ++k) {
-                    EXPECT_GE(into[k], 4'500'000) << "click " << k;
-                    EXPECT_LE(into[k], 5'500'000) << "click " << k;
+            for (size_t k = 0; k < into.size(); ++k) {
+                EXPECT_TRUE(atAPassPlace(into[k])) << "click " << k << " " << into[k] << " ns into its tick";
+                if (c.everyClickAtTwo) {
+                    EXPECT_NEAR(into[k], 2'000'000, 500'000) << "click " << k;
                 }
             }
             // The same pattern whatever the starting place, to the whole
@@ -165,13 +175,11 @@ TEST_F(ClockPhaseTest, AReplayStartedAnywhereInATickClicksAtTheSamePlaceAfterEac
         ASSERT_EQ(sound.names(), QStringList{"hi.wav"});
         EXPECT_EQ(clock.now, startruntime) << "the origin is read at the start";
         std::vector<int64_t> into{intoTick()};
-        for (int64_t i : clicks(*w.replaytimer, 2 * 240 * tickNanoseconds / (10 * ms)))
+        for (int64_t i : clicks(*w.replaytimer, 2 * 240 * tickNanoseconds / (clockphase::periodMs * ms)))
             into.push_back(i);
         ASSERT_GE(into.size(), 6u);
-        for (size_t k = 0; k < into.size(); ++k) {
-            EXPECT_GE(into[k], 4'500'000) << "click " << k;
-            EXPECT_LE(into[k], 5'500'000) << "click " << k;
-        }
+        for (size_t k = 0; k < into.size(); ++k)
+            EXPECT_NEAR(into[k], 2'000'000, 500'000) << "click " << k;
         delete resultswin::existing();
         resetCase();
     }

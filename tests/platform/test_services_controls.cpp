@@ -1,14 +1,17 @@
 // The unhandled-error guard, and the controls' own semantics: the table of
 // text cells with its bounds, the picture button's identity, the key field's
-// consumed keys, and the timers' enabled state.
+// consumed keys, and the timers' enabled state and grid.
 #include "platform/controls.h"
 #include "platform/errors.h"
 #include "platform/services.h"
+#include "support/doubles/fake_alarm.h"
+#include "support/doubles/fake_ticks.h"
 #include "support/doubles/recording_services.h"
 #include <QCoreApplication>
 #include <QImage>
 #include <QKeyEvent>
 #include <gtest/gtest.h>
+#include <memory>
 #include <vector>
 
 using namespace platform;
@@ -243,6 +246,81 @@ TEST(Timer, AFirstFiringOfItsOwnRunsTheStartThenThePassesFollow)
     clock.setEnabled(true);
     clock.Fire();
     EXPECT_EQ(fired, std::vector<QString>{"pass"});
+}
+
+constexpr int64_t ms = 1'000'000;
+
+// A 10 ms timer on a stepped clock with an alarm the test rings; every firing
+// notes the time it ran at.
+struct SteppedTimer {
+    explicit SteppedTimer(int64_t startNs)
+    {
+        clock.setNanoseconds(startNs);
+        timer.setPeriod(10);
+        timer.Action = [this] { firings.push_back(clockNanoseconds()); };
+    }
+    // Rings the alarm when its armed delay is up, `late` after that.
+    void ringWhenDue(int64_t late = 0)
+    {
+        clock.setNanoseconds(clockNanoseconds() + alarm->armed.back() * ms + late);
+        alarm->ringNow();
+    }
+
+    FakeTicks clock;
+    ScopedTickSource installed{&clock};
+    FakeAlarm* alarm = new FakeAlarm; // owned by the timer
+    Timer timer{nullptr, std::unique_ptr<Alarm>(alarm)};
+    std::vector<int64_t> firings;
+};
+
+// A repeating timer whose alarm rings when each armed delay is up, one firing
+// `late` after that: the firings after it stay on the grid of the start (to
+// the half millisecond of the alarm's whole milliseconds), and one more than
+// a period late runs once, for the firings it overran.
+TEST(Timer, ALateFiringLeavesEveryLaterFiringOnTheGridOfItsStart)
+{
+    constexpr int64_t period = 10 * ms;
+    struct Case {
+        int64_t late;
+        int overrun; // firings due before the late one ran
+    };
+    const Case cases[] = {{300'000, 0}, {4'600'000, 0}, {9'990'000, 0}, {12 * ms, 1}, {12'500'000, 1}, {27 * ms, 2}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.late);
+        const int64_t start = 5'000 * 1'000'000'000LL + 2'300'000;
+        SteppedTimer t(start);
+        t.timer.setEnabled(true);
+        ASSERT_EQ(t.alarm->armed, std::vector<int>{10});
+        constexpr int lateFiring = 3;
+        for (int n = 1; n <= 12; ++n) {
+            ASSERT_TRUE(t.alarm->pending);
+            t.ringWhenDue(n == lateFiring ? c.late : 0);
+        }
+        ASSERT_EQ(t.firings.size(), 12u) << "one firing a ring";
+        for (size_t i = lateFiring; i < t.firings.size(); ++i) {
+            const int64_t k = int64_t(i) + 1 + c.overrun;
+            EXPECT_NEAR(t.firings[i], start + k * period, ms / 2) << "firing " << i + 1 << " due at " << k << " periods";
+        }
+    }
+}
+
+// startIn: the grid of the later firings starts when the first was due, also
+// when that firing comes late.
+TEST(Timer, AFirstFiringLateStillStartsTheGridWhereItWasDue)
+{
+    const int64_t press = 7'000 * 1'000'000'000LL;
+    SteppedTimer t(press);
+    bool started = false;
+    t.timer.startIn(7, [&] { started = true; });
+    ASSERT_EQ(t.alarm->armed, std::vector<int>{7});
+    t.ringWhenDue(3 * ms);
+    EXPECT_TRUE(started);
+    EXPECT_EQ(t.alarm->armed.back(), 7);
+    for (int n = 0; n < 5; ++n)
+        t.ringWhenDue();
+    ASSERT_EQ(t.firings.size(), 5u);
+    for (size_t i = 0; i < t.firings.size(); ++i)
+        EXPECT_EQ(t.firings[i], press + 7 * ms + int64_t(i + 1) * 10 * ms) << "pass " << i + 1;
 }
 
 TEST(Timer, EnabledChangedReportsEveryChangeOnceAndTheSingleShotsFiring)

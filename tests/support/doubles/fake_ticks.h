@@ -12,13 +12,15 @@ namespace platform {
 // readings inside one handler.
 class FakeTicks : public TickSource {
 public:
-    // Where in its tick a clock stepped by whole ticks stands: 5 ms after the
-    // boundary, the place the program's clocks start at, so a start never waits.
+    // Where in its tick a clock stepped by whole ticks stands: the place the
+    // program's clocks start at, so a start never waits.
     static constexpr int64_t inPhaseUntilNextTick = tickNanoseconds - clockphase::startNs;
 
     explicit FakeTicks(int64_t start = 1000) : now(start) {}
     int64_t read() override;
     int64_t untilNextTick() override { return toNextTick; }
+    // The moment toNextTick before the boundary after tick `now`; no reading.
+    int64_t nanoseconds() override { return tickStartNanoseconds(now + 1) - toNextTick; }
     void advance(int64_t n) { now += n; }
 
     // Sets the clock to ns nanoseconds on the monotonic clock's scale: the
