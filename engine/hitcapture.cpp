@@ -90,17 +90,22 @@ void Window1::midihits()
             continue;
         if (event.Status() != platform::noteOnChannel1 || event.Data2() == 0)
             continue;
+        // Timed at its arrival where the library stamped it: the pass that
+        // reads it comes up to a period later, often in the next tick.
+        std::optional<int64_t> at;
+        if (event.arrivalNs >= 0)
+            at = platform::ticksFromNanoseconds(event.arrivalNs);
         int64_t hitTime = 0;
-        if (hitgate(false, hitTime) != HitGate::accepted)
+        if (hitgate(false, hitTime, at) != HitGate::accepted)
             continue;
         // The generated pitch stays in the row unless the MIDI hit sounds.
         if (playmidinotes)
             soundhit(true);
-        recordHit(hitTime, false);
+        recordHit(hitTime, false, at);
     }
 }
 
-Window1::HitGate Window1::hitgate(bool countInGate, int64_t& hitTime)
+Window1::HitGate Window1::hitgate(bool countInGate, int64_t& hitTime, std::optional<int64_t> at)
 {
     // The checks that need no time come first; the clock is read only once
     // they have passed.
@@ -111,7 +116,7 @@ Window1::HitGate Window1::hitgate(bool countInGate, int64_t& hitTime)
     if (countInGate && listenplay && countin)
         return HitGate::refused;
     const int64_t span = ts(60) * beatsinbar;
-    const int64_t e = Ticks() - continuoustime;
+    const int64_t e = (at ? *at : Ticks()) - continuoustime;
     if (e < span - timebase::earlyWindowTicks)
         return HitGate::early;
     hitTime = e - span;
@@ -126,7 +131,7 @@ void Window1::soundhit(bool midi)
     choosenextnote(midi ? notesplayedsofar : notesplayedsofar + 1, midi);
 }
 
-void Window1::recordHit(int64_t hitTime, bool writePitch)
+void Window1::recordHit(int64_t hitTime, bool writePitch, std::optional<int64_t> at)
 {
     notesplayedsofar += 1;
     // In listen-and-play mode the row can lie past the last one; the hit then
@@ -138,7 +143,7 @@ void Window1::recordHit(int64_t hitTime, bool writePitch)
         if (span32 != 0 && TruncToInt32(onset) % span32 == 0 && onset > static_cast<double>(hitTime))
             position = 0; // an early hit on a note that starts a bar
         else
-            position = tempoplace(Ticks() - startruntime);
+            position = tempoplace((at ? *at : Ticks()) - startruntime);
         // More hits in one bar than the strip holds are still recorded; only
         // their dots are dropped.
         if (notecount >= 0 && notecount < place.size())

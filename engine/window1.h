@@ -11,6 +11,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -157,14 +158,17 @@ public:
     // Where the gates leave a hit.
     enum class HitGate { refused, early, accepted };
     // The gates every hit passes, key or MIDI; the count-in gate holds keys
-    // only. On `accepted` hitTime is the hit's time on the onset scale.
-    HitGate hitgate(bool countInGate, int64_t& hitTime);
+    // only. On `accepted` hitTime is the hit's time on the onset scale. `at`
+    // is the tick the hit came at, when known (a MIDI event's arrival); else
+    // the hit is now.
+    HitGate hitgate(bool countInGate, int64_t& hitTime, std::optional<int64_t> at = std::nullopt);
     // Sounds the pitch of an accepted hit and chooses the next one.
     void soundhit(bool midi);
     // Records an accepted hit: counts it, writes its hit time (and, when
     // writePitch, the pitch just sounded) into row allnotes with its dot on the
-    // hit strip, moves on to the next row and repaints the strip.
-    void recordHit(int64_t hitTime, bool writePitch);
+    // hit strip (at the tick `at`, else now), moves on to the next row and
+    // repaints the strip.
+    void recordHit(int64_t hitTime, bool writePitch, std::optional<int64_t> at = std::nullopt);
 
     // The metronome's beat step, shared by the test and replay clocks: once
     // newtick reaches beatTicks a beat is counted and clicked; lastBeat runs

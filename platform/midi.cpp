@@ -1,14 +1,45 @@
 #include "platform/midi.h"
 
+#include "platform/ticks.h"
+
 #include <alsa/asoundlib.h>
 #include <portmidi.h>
-#include <porttime.h>
 
+#include <atomic>
 #include <cstdint>
 
 namespace platform {
 
 namespace {
+
+constexpr int64_t msNs = 1'000'000;
+
+// PortMidi stamps each input event with this clock, in whole milliseconds
+// (its ALSA backend: when the event reached the sequencer), so a note is
+// timed at its arrival rather than at the test clock's pass that reads it.
+// Counted from the first use, so the 32-bit milliseconds never wrap in use.
+std::atomic<int64_t> stampOrigin{-1};
+
+int64_t stampOriginNs()
+{
+    int64_t origin = stampOrigin.load();
+    if (origin < 0) {
+        const int64_t now = clockNanoseconds();
+        origin = stampOrigin.compare_exchange_strong(origin, now) ? now : origin;
+    }
+    return origin;
+}
+
+PmTimestamp programClockMs(void*)
+{
+    return PmTimestamp((clockNanoseconds() - stampOriginNs()) / msNs);
+}
+
+// The middle of the stamp's millisecond, on the program's clock.
+int64_t arrivalNs(PmTimestamp stamp)
+{
+    return stampOriginNs() + int64_t(stamp) * msNs + msNs / 2;
+}
 
 // PortMidi itself, initialised on first use so a run without MIDI never
 // touches the sound system's MIDI layer.
@@ -34,12 +65,9 @@ public:
         *handle = nullptr;
         if (!initialise())
             return initError_;
-        // With no time procedure PortMidi stamps events with PortTime, which
-        // must be started first; without a callback that only notes the origin.
-        if (!Pt_Started())
-            Pt_Start(1, nullptr, nullptr);
+        stampOriginNs();
         PortMidiStream* stream = nullptr;
-        const PmError error = Pm_OpenInput(&stream, id, nullptr, bufferSize, nullptr, nullptr);
+        const PmError error = Pm_OpenInput(&stream, id, nullptr, bufferSize, &programClockMs, nullptr);
         if (error < 0)
             return error;
         if (!stream)
@@ -61,6 +89,7 @@ public:
         event.status = Pm_MessageStatus(received.message);
         event.data1 = Pm_MessageData1(received.message);
         event.data2 = Pm_MessageData2(received.message);
+        event.arrivalNs = arrivalNs(received.timestamp);
         return 1;
     }
 
@@ -75,8 +104,6 @@ public:
         if (terminated_)
             return;
         terminated_ = true;
-        if (Pt_Started())
-            Pt_Stop();
         if (initialised_ && initError_ == pmNoError)
             Pm_Terminate();
     }

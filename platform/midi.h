@@ -19,6 +19,9 @@ public:
     int Data1() const { return data1; }
     int Data2() const { return data2; }
     int status = 0, data1 = 0, data2 = 0;
+    // When the event came in, on the program's clock (clockNanoseconds); -1
+    // when the library did not say.
+    int64_t arrivalNs = -1;
 };
 
 class PortMidiDeviceInfoMBS {
@@ -42,7 +45,8 @@ public:
     virtual int openInput(int id, int bufferSize, void** handle) = 0;
     // > 0 when an event is waiting, 0 when none, < 0 on error
     virtual int poll(void* handle) = 0;
-    // 1 when an event was read, 0 when none, < 0 on error
+    // 1 when an event was read, 0 when none, < 0 on error; the event's
+    // arrival as the library stamped it.
     virtual int read(void* handle, PortMidiEventMBS& event) = 0;
     virtual void close(void* handle) = 0;
     // Ends the use of the library; afterwards every call fails or does nothing.

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <optional>
 
 using namespace Module1;
 
@@ -188,6 +189,42 @@ TEST_F(HitCaptureTest, MidiNoteOnsAreHitsAndOtherMessagesAreNot)
     EXPECT_TRUE(sound.played.empty()) << "silent without the MIDI sound option";
     EXPECT_EQ(w.notelist->Cell(0, 3), "1") << "the generated pitch stays";
     EXPECT_EQ(w.nextnote, 0);
+}
+
+// A Note On the library stamped is timed at its arrival, not at the pass that
+// reads it (up to a period later, often in the next tick): its hit time, its
+// dot and the early gate. One without a stamp is timed at the pass.
+TEST_F(HitCaptureTest, AStampedMidiNoteIsTimedAtItsArrival)
+{
+    struct Case {
+        const char* what;
+        std::optional<int64_t> arrival; // ticks after the bar line
+        const char* hitTime;
+    };
+    const Case cases[] = {
+        {"stamped a tick before the pass", 4, "4"},
+        {"stamped in the tick of the pass", 5, "5"},
+        {"not stamped", std::nullopt, "5"},
+        {"stamped before the early gate", -41, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        midi.devices.push_back({});
+        Window1& w = running();
+        midiinput = true;
+        w.listenplay = false;
+        countin = false;
+        clock.now = T + 240 + 5; // the pass, at B - 35 ticks after the early gate
+        const int64_t tick = T + 240 + c.arrival.value_or(5);
+        midi.noteOn(0, 60, 100, 144, c.arrival ? platform::tickStartNanoseconds(tick) + 1'000'000 : -1);
+        w.midihits();
+        EXPECT_EQ(w.notelist->Cell(0, 1), c.hitTime);
+        if (*c.hitTime) {
+            EXPECT_EQ(w.place[0], w.tempoplace(tick - T));
+        }
+        midi.devices.clear();
+        resetCase();
+    }
 }
 
 TEST_F(HitCaptureTest, MidiLoopEndsOnALibraryErrorAndReopensTheLastDevice)

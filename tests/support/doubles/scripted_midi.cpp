@@ -22,12 +22,13 @@ int idOf(void* handle)
 
 } // namespace
 
-void ScriptedMidiBackend::noteOn(int device, int note, int velocity, int status)
+void ScriptedMidiBackend::noteOn(int device, int note, int velocity, int status, int64_t arrivalNs)
 {
     PortMidiEventMBS event;
     event.status = status;
     event.data1 = note;
     event.data2 = velocity;
+    event.arrivalNs = arrivalNs;
     devices.at(size_t(device)).waiting.push_back(event);
 }
 

@@ -19,7 +19,10 @@
 //                                  that size, for runs under LeakSanitizer
 //                                  that check a leak in here is reported
 //
-// Due events wait on whichever input stream is open. When VELVANE_MIDI_LOG
+// Due events wait on whichever input stream is open. Each event read is
+// stamped with its due time, as a device's event is with its arrival: on the
+// stream's time procedure (Pm_OpenInput's time_proc) when it has one, else on
+// PortTime. When VELVANE_MIDI_LOG
 // names a file, every call that matters is appended to it, one a line, with
 // the time since the origin (or "-" before it); so are "terminate" and, once
 // the process has begun to exit (main returned), "exit", so a run shows which
@@ -28,6 +31,7 @@
 #include <porttime.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -63,6 +67,8 @@ struct PollError {
 
 struct Stream {
     int device = -1;
+    PmTimeProcPtr timeProc = nullptr;
+    void* timeInfo = nullptr;
 };
 
 struct Script {
@@ -259,7 +265,8 @@ const char* Pm_GetErrorText(PmError errnum)
     return errnum == pmNoError ? "" : "PortMidi stand-in error";
 }
 
-PmError Pm_OpenInput(PortMidiStream** stream, PmDeviceID inputDevice, void*, int32_t, PmTimeProcPtr, void*)
+PmError Pm_OpenInput(PortMidiStream** stream, PmDeviceID inputDevice, void*, int32_t, PmTimeProcPtr timeProc,
+                     void* timeInfo)
 {
     load();
     Script& s = script();
@@ -276,7 +283,7 @@ PmError Pm_OpenInput(PortMidiStream** stream, PmDeviceID inputDevice, void*, int
     if (result == pmNoError) {
         s.devices[size_t(inputDevice)].open = true;
         s.reopened = true;
-        *stream = new Stream{inputDevice};
+        *stream = new Stream{inputDevice, timeProc, timeInfo};
     }
     log("open %d %d", inputDevice, int(result));
     return result;
@@ -325,11 +332,14 @@ int Pm_Read(PortMidiStream* stream, PmEvent* buffer, int32_t length)
         return fault;
     int count = 0;
     Script& s = script();
+    const auto* st = static_cast<Stream*>(stream);
+    const PmTimestamp stampNow = st->timeProc ? st->timeProc(st->timeInfo) : Pt_Time();
     while (count < length && eventDue()) {
         const Event e = s.events.front();
         s.events.pop_front();
         buffer[count].message = e.message;
-        buffer[count].timestamp = 0;
+        // Now on the stream's clock, less how long the event has been due.
+        buffer[count].timestamp = stampNow - PmTimestamp(std::lround((now() - e.at) * 1000));
         log("read %d %d %d due %.3f", Pm_MessageStatus(e.message), Pm_MessageData1(e.message),
             Pm_MessageData2(e.message), e.at);
         ++count;
