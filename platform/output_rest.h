@@ -42,6 +42,14 @@ public:
     // last voice was mixed, while the device still plays that buffer out.
     void check();
     bool checksDue() const { return !needed_ && !paused_; }
+    bool needed() const { return needed_; }
+    // The stream stopped by itself (its sound server went away): it is taken
+    // as paused, so the next need or play runs it again.
+    void stopped()
+    {
+        paused_ = true;
+        silentChecks_ = 0;
+    }
     bool paused() const { return paused_; }
 
     static constexpr int kCheckMs = 50;

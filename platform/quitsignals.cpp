@@ -15,6 +15,8 @@ constexpr int quitSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
 // The pipe's write end, read by the handler; -1 when no instance exists.
 volatile sig_atomic_t writeFd = -1;
+// Set by the handler, cleared once the GUI thread has taken the signals.
+volatile sig_atomic_t pending = 0;
 
 extern "C" void onQuitSignal(int signal)
 {
@@ -22,6 +24,7 @@ extern "C" void onQuitSignal(int signal)
     const int savedErrno = errno;
     const int fd = writeFd;
     if (fd >= 0) {
+        pending = 1;
         const char byte = static_cast<char>(signal);
         [[maybe_unused]] const ssize_t written = ::write(fd, &byte, 1);
     }
@@ -87,10 +90,16 @@ bool QuitSignals::catches(int signal) const
 void QuitSignals::drain()
 {
     char bytes[64];
+    pending = 0;
     while (::read(readFd_, bytes, sizeof bytes) > 0) {
     }
     if (onSignal_)
         onSignal_();
+}
+
+bool quitSignalPending()
+{
+    return pending != 0;
 }
 
 void ignoreWriteSignals()

@@ -37,6 +37,11 @@ private:
     Previous* previous_ = nullptr;
 };
 
+// Whether a quit signal arrived that the GUI thread has not yet taken: a
+// wait on the GUI thread that may be long (the sound output's open) stops for
+// it, so the event loop can quit.
+bool quitSignalPending();
+
 // A write past the file-size limit (SIGXFSZ) or to a pipe nobody reads
 // (SIGPIPE: stderr of a program started from a pipeline that has ended)
 // would end the program by default; ignored, the write fails with EFBIG or

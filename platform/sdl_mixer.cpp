@@ -1,55 +1,30 @@
 // SdlMixer: one SDL2 output stream whose callback mixes the voices that
 // MixerCore hands it, open while sounds are needed or sounding.
+#include "platform/detached_call.h"
 #include "platform/mixer_core.h"
 #include "platform/output_rest.h"
+#include "platform/quitsignals.h"
+#include "platform/sdl_open.h"
 #include "platform/sound.h"
 #include "platform/ticks.h"
 
 #include <QTimer>
 #include <SDL.h>
+#include <atomic>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dlfcn.h>
+#include <memory>
+#include <optional>
 
 namespace platform {
 
 namespace {
 
-// ALSA's library prints its own diagnostics, a dozen lines when the machine
-// has no sound card, while SDL tries its drivers. They are silenced for the
-// open, so a machine without sound gets the one line below instead.
-class QuietAlsa {
-public:
-    QuietAlsa()
-    {
-        // The library SDL loads for its ALSA driver, if this machine has it.
-        static void* library = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
-        if (library)
-            setHandler_ = reinterpret_cast<SetHandler>(dlsym(library, "snd_lib_error_set_handler"));
-        if (setHandler_)
-            setHandler_(&silent);
-    }
-    ~QuietAlsa()
-    {
-        if (setHandler_)
-            setHandler_(nullptr); // ALSA's default handler again
-    }
-    QuietAlsa(const QuietAlsa&) = delete;
-    QuietAlsa& operator=(const QuietAlsa&) = delete;
-
-private:
-    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
-    using SetHandler = int (*)(Handler);
-    static void silent(const char*, int, const char*, int, const char*, ...) {}
-
-    SetHandler setHandler_ = nullptr;
-};
-
 // VELVANE_SOUND_BUFFER, when it names a power of two from 64 to 4096, else
 // the size measured best for the driver in use.
-int bufferFramesWanted(const char* driver)
+int bufferFramesWanted(const std::string& driver)
 {
     const char* text = std::getenv("VELVANE_SOUND_BUFFER");
     int frames = 0;
@@ -58,78 +33,144 @@ int bufferFramesWanted(const char* driver)
     const bool powerOfTwo = frames > 0 && (frames & (frames - 1)) == 0;
     if (powerOfTwo && frames >= 64 && frames <= 4096)
         return frames;
-    return SdlMixer::bufferFramesFor(driver ? driver : "");
+    return SdlMixer::bufferFramesFor(driver);
 }
 
-// Starts SDL's audio with the user's SDL_AUDIODRIVER when set; else with
-// SDL's own PipeWire driver when a PipeWire server answers and has an audio
-// output (through its PulseAudio emulation clicks come later: bench/README.md);
-// else in SDL's default order (PulseAudio, ALSA, ...). A PipeWire server
-// without outputs serves only video, next to another sound server, and a
-// stream opened on it would never start.
-bool initAudio()
+// While the output is down during a test, a choice of driver starts at most
+// this often, off the GUI thread; its result is looked for every poll.
+constexpr int64_t kRetryNs = 1'000'000'000;
+constexpr int kRetryPollMs = 100;
+// A choice tries every driver, each for at most its answer time.
+constexpr auto kLongestChoice = sdlaudio::kAnswerTime * 10;
+
+bool quitting()
 {
-    const char* chosen = std::getenv("SDL_AUDIODRIVER");
-    if (!chosen || !*chosen) {
-        SDL_SetHint(SDL_HINT_AUDIODRIVER, "pipewire");
-        bool pipewire = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
-        SDL_ResetHint(SDL_HINT_AUDIODRIVER);
-        if (pipewire && SDL_GetNumAudioDevices(0) > 0)
-            return true;
-        if (pipewire)
-            SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    }
-    return SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    return quitSignalPending();
 }
 
 } // namespace
 
 // SDL 2.26 keeps a paused device's thread feeding silence to the sound
 // server, which costs as much as playing. A resting stream is therefore
-// closed, and opened again (about 1 ms) when it is needed or played.
+// closed, and opened again (about 1 ms) when it is needed or played. Every
+// start and open of SDL's audio is bounded in time (sdl_open.h). When the
+// output cannot open, SDL's audio is started afresh on the next attempt, so a
+// sound server that comes later, or back, is found: at START, at a play, and
+// during a test once a second in the background.
 struct SdlMixer::Impl : OutputRest::Stream {
     MixerCore core;
-    bool ready = false; // SDL's audio is up and a device was opened once
+    bool started = false; // open() was called, close() not since
+    bool up = false; // SDL's audio runs on `driver`; a rest reopens on it
+    bool formatKnown = false; // the mixer has the device's format
     bool openFailed = false; // said on stderr; said again only after an open
-    SDL_AudioDeviceID device = 0; // 0 while the stream rests
-    SDL_AudioSpec wanted{};
+    SDL_AudioDeviceID device = 0; // 0 while the stream rests or is down
+    std::string driver;
     int rate = 0;
     int frames = 0;
     OutputRest rest{*this};
     QTimer checks; // runs while the rest decision waits for silence
+    QTimer retries; // runs while a test needs the output and it is down
+    // A choice of driver on a thread of its own, while the GUI thread makes
+    // no SDL call.
+    std::optional<DetachedCall<sdlaudio::Output>> choice;
+    std::shared_ptr<std::atomic<bool>> stopChoice = std::make_shared<std::atomic<bool>>(false);
+    // Shared with a choice, which may outlive a close told to stop it.
+    std::shared_ptr<sdlaudio::Hung> hung = std::make_shared<sdlaudio::Hung>();
+    int64_t lastChoiceNs = 0;
 
     Impl()
     {
         checks.setInterval(OutputRest::kCheckMs);
         QObject::connect(&checks, &QTimer::timeout, &checks, [this] {
             rest.check();
-            followChecks();
+            followTimers();
+        });
+        retries.setInterval(kRetryPollMs);
+        QObject::connect(&retries, &QTimer::timeout, &retries, [this] {
+            rest.setNeeded(true); // tries to run the stream, without waiting
+            followTimers();
         });
     }
 
-    // Opens the stream and starts its callback. On the first open, or when
-    // the device's format has changed, the mixer takes the new format (and
-    // drops what waits: nothing sounds while the stream rests).
-    // The caller quiets ALSA around it.
-    bool openDevice()
+    // Small buffers keep a click within a few milliseconds of its trigger.
+    // The program's own sounds are 44100 Hz mono, so that is asked for; a
+    // device that wants another rate or channel count gets it from the mixer,
+    // which resamples and copies the mono mix to every channel.
+    sdlaudio::Wanted wanted()
     {
-        SDL_AudioSpec obtained{};
-        device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained,
-                                     SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
-        if (device == 0)
+        return [this](const std::string& name) {
+            SDL_AudioSpec spec{};
+            spec.freq = 44100;
+            spec.format = AUDIO_S16SYS;
+            spec.channels = 1;
+            spec.samples = Uint16(bufferFramesWanted(name));
+            spec.callback = &Impl::callback;
+            spec.userdata = this;
+            return spec;
+        };
+    }
+
+    // Takes an opened (paused) device and starts its callback. On the first
+    // open, or when the device's format has changed, the mixer takes the new
+    // format (and drops what waits: nothing sounds while the stream rests).
+    bool adopt(const sdlaudio::Output& out)
+    {
+        if (out.device == 0) {
+            if (!out.gaveUp && !openFailed)
+                std::fprintf(stderr, "Velvane: no sound output: %s\n", out.error.c_str());
+            openFailed = openFailed || !out.gaveUp;
             return false;
-        // The device opens paused; the lock orders the reset before the
-        // first callback.
-        if (!ready || obtained.freq != core.outputRate() || obtained.channels != core.outputChannels()
-            || obtained.samples != frames) {
-            SDL_LockAudioDevice(device);
-            core.reset(obtained.freq, obtained.channels, obtained.samples);
-            SDL_UnlockAudioDevice(device);
         }
-        rate = obtained.freq;
-        frames = obtained.samples;
+        device = out.device;
+        driver = out.driver;
+        up = true;
+        openFailed = false;
+        const SDL_AudioSpec& got = out.obtained;
+        if (!formatKnown || got.freq != core.outputRate() || got.channels != core.outputChannels()
+            || got.samples != frames) {
+            // The lock orders the reset before the first callback.
+            SDL_LockAudioDevice(device);
+            core.reset(got.freq, got.channels, got.samples);
+            SDL_UnlockAudioDevice(device);
+            formatKnown = true;
+        }
+        rate = got.freq;
+        frames = got.samples;
         SDL_PauseAudioDevice(device, 0);
         return true;
+    }
+
+    // SDL's audio is down: a choice of driver runs, or has run, off the GUI
+    // thread. Waiting (START, start-up): one starts if none runs, and is
+    // waited for until it is over or a quit signal comes. Else one starts at
+    // most every kRetryNs and is only looked at.
+    bool choose(bool wait)
+    {
+        const int64_t now = monotonicNanoseconds();
+        if (!choice) {
+            if (!wait && lastChoiceNs != 0 && now - lastChoiceNs < kRetryNs)
+                return false;
+            lastChoiceNs = now;
+            choice.emplace([wanted = wanted(), stop = stopChoice, hung = hung] {
+                return sdlaudio::chooseAndOpen(wanted, *hung, [stop] { return stop->load(); });
+            });
+        }
+        std::optional<sdlaudio::Output> out =
+            wait ? choice->wait(std::chrono::duration_cast<std::chrono::milliseconds>(kLongestChoice), &quitting)
+                 : choice->poll();
+        if (!out)
+            return false;
+        choice.reset();
+        return adopt(*out);
+    }
+
+    // The output's open failed or stopped: SDL's audio is started afresh at
+    // the next attempt.
+    void down()
+    {
+        closeDevice();
+        sdlaudio::quitAudio();
+        up = false;
     }
 
     void closeDevice()
@@ -140,7 +181,8 @@ struct SdlMixer::Impl : OutputRest::Stream {
     }
 
     // A failed open is said once until an open succeeds again, however many
-    // plays try it meanwhile.
+    // plays try it meanwhile. While the output is down a play only looks for
+    // it in the background, so the test clock never waits.
     bool setPaused(bool paused) override
     {
         if (paused) {
@@ -149,25 +191,42 @@ struct SdlMixer::Impl : OutputRest::Stream {
         }
         if (device != 0)
             return true;
-        QuietAlsa quiet;
-        if (!openDevice()) {
-            if (!openFailed)
-                std::fprintf(stderr, "Velvane: no sound output: %s\n", SDL_GetError());
-            openFailed = true;
-            return false;
-        }
-        openFailed = false;
-        return true;
+        if (!up)
+            return choose(false);
+        if (adopt(sdlaudio::reopen(wanted(), driver, *hung, &quitting)))
+            return true;
+        down();
+        return false;
     }
     // Without a stream nothing can sound.
     bool sounding() const override { return device != 0 && core.sounding(); }
 
-    void followChecks()
+    // The sound server went away under a running stream (SDL then marks the
+    // device stopped): the stream is down, said once, and a new one is
+    // looked for as when an open fails.
+    void checkLost()
+    {
+        if (device == 0 || SDL_GetAudioDeviceStatus(device) != SDL_AUDIO_STOPPED)
+            return;
+        down();
+        formatKnown = false; // voices cut off there are not to go on later
+        rest.stopped();
+        sdlaudio::Output lost;
+        lost.error = "the sound output stopped";
+        adopt(lost);
+    }
+
+    void followTimers()
     {
         if (rest.checksDue() && !checks.isActive())
             checks.start();
         else if (!rest.checksDue() && checks.isActive())
             checks.stop();
+        const bool retrying = started && !up && rest.needed();
+        if (retrying && !retries.isActive())
+            retries.start();
+        else if (!retrying && retries.isActive())
+            retries.stop();
     }
 
     static void callback(void* userdata, Uint8* stream, int len)
@@ -187,79 +246,81 @@ SdlMixer::~SdlMixer()
 
 bool SdlMixer::open()
 {
-    if (isOpen())
-        return true;
-    QuietAlsa quiet;
+    Impl& d = *impl_;
+    if (d.started)
+        return d.up;
     // SIGTERM and SIGINT are the program's own (quitsignals.h), not SDL's.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (!initAudio()) {
-        std::fprintf(stderr, "Velvane: no sound output: %s\n", SDL_GetError());
+    d.started = true;
+    d.stopChoice->store(false);
+    d.formatKnown = false;
+    if (!d.choose(true))
         return false;
-    }
-    // Small buffers keep a click within a few milliseconds of its trigger.
-    // The program's own sounds are 44100 Hz mono, so that is asked for; a
-    // device that wants another rate or channel count gets it from the mixer,
-    // which resamples and copies the mono mix to every channel.
-    Impl& d = *impl_;
-    d.wanted = SDL_AudioSpec{};
-    d.wanted.freq = 44100;
-    d.wanted.format = AUDIO_S16SYS;
-    d.wanted.channels = 1;
-    d.wanted.samples = Uint16(bufferFramesWanted(SDL_GetCurrentAudioDriver()));
-    d.wanted.callback = &Impl::callback;
-    d.wanted.userdata = impl_.get();
-    if (!d.openDevice()) {
-        std::fprintf(stderr, "Velvane: no sound output: %s\n", SDL_GetError());
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        return false;
-    }
-    d.ready = true;
-    d.openFailed = false;
     // The stream runs now and rests at the checks unless it is needed; the
     // close happens from the event loop rather than during start-up.
     d.rest.reset(false);
-    d.followChecks();
+    d.followTimers();
     return true;
 }
 
 void SdlMixer::close()
 {
-    if (!isOpen())
+    Impl& d = *impl_;
+    if (!d.started)
         return;
-    impl_->checks.stop();
-    impl_->closeDevice();
-    impl_->ready = false;
-    impl_->rate = 0;
-    impl_->frames = 0;
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    d.checks.stop();
+    d.retries.stop();
+    if (d.choice) {
+        // Told to stop, a choice ends within a poll of its wait.
+        d.stopChoice->store(true);
+        if (std::optional<sdlaudio::Output> out = d.choice->wait(std::chrono::seconds(1)))
+            d.device = out->device;
+        d.choice.reset();
+    }
+    d.closeDevice();
+    sdlaudio::quitAudio();
+    d.started = false;
+    d.up = false;
+    d.openFailed = false;
+    d.rate = 0;
+    d.frames = 0;
+    d.rest.reset(true);
 }
 
 bool SdlMixer::isOpen() const
 {
-    return impl_->ready;
+    return impl_->started && impl_->up;
 }
 
 void SdlMixer::play(const Sound& sound)
 {
-    if (!isOpen())
+    Impl& d = *impl_;
+    if (!d.started)
         return;
     // Stamped before a resting stream opens, which takes about 1 ms: the
     // sound is due one buffer after it was asked for.
     const int64_t now = monotonicNanoseconds();
+    d.checkLost();
     // A resting stream opens before the push, as opening may reset the
     // mixer. A sound that cannot be played now is dropped: heard later it
     // would be out of time.
-    if (impl_->rest.played())
-        impl_->core.push(sound, now);
-    impl_->followChecks();
+    if (d.rest.played())
+        d.core.push(sound, now);
+    d.followTimers();
 }
 
 void SdlMixer::setNeeded(bool needed)
 {
-    if (!isOpen())
+    Impl& d = *impl_;
+    if (!d.started)
         return;
-    impl_->rest.setNeeded(needed);
-    impl_->followChecks();
+    d.checkLost();
+    // START with the output down waits for a driver (bounded), so the test's
+    // first clicks are heard when a server is there.
+    if (needed && !d.up)
+        d.choose(true);
+    d.rest.setNeeded(needed);
+    d.followTimers();
 }
 
 bool SdlMixer::resting() const
@@ -283,8 +344,7 @@ int SdlMixer::bufferFrames() const
 
 std::string SdlMixer::driver() const
 {
-    const char* name = isOpen() ? SDL_GetCurrentAudioDriver() : nullptr;
-    return name ? name : "";
+    return isOpen() ? impl_->driver : std::string();
 }
 
 int SdlMixer::sampleRate() const

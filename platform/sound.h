@@ -47,6 +47,12 @@ SoundOutput* soundOutput();
 // Tells the installed output whether sounds are to come.
 void setSoundNeeded(bool needed);
 
+// In a process the mixer started to try a sound driver (each is tried in a
+// process of its own first, which is killed if the driver never answers):
+// tries it, tells the mixer and ends the process. Returns at once in any
+// other, so the program's main (and a test program's) calls it first.
+void answerSoundProbe();
+
 // The program's output: one SDL2 audio stream whose callback mixes
 // the voices. play() hands the sound to the callback without locking and
 // returns at once. The stream runs while it is needed or a voice sounds and
@@ -56,12 +62,17 @@ public:
     SdlMixer();
     ~SdlMixer() override;
     // Opens the device. Returns false (and writes one line on stderr) when no
-    // audio device can be opened; plays are then dropped silently. The stream
-    // runs at first and rests once checks from the event loop find it silent.
-    // When the stream cannot open again after a rest, plays are dropped and
-    // the next play or need tries again (said once on stderr).
+    // audio device can be opened; plays are then dropped silently, and START,
+    // a play, or during a test a retry every second in the background starts
+    // SDL's audio afresh, so a sound server that comes later is used. No
+    // driver may keep it waiting longer than its answer time (sdl_open.h).
+    // The stream runs at first and rests once checks from the event loop find
+    // it silent. When it cannot open again after a rest, or stops (its sound
+    // server went away), plays are dropped and it is looked for as above
+    // (said once on stderr).
     bool open();
     void close();
+    // open() was called, not close() since, and an output is there.
     bool isOpen() const;
     void play(const Sound& sound) override;
     void setNeeded(bool needed) override;
@@ -80,7 +91,9 @@ public:
 
     // Output format of the open stream (for tests and the benchmark).
     int sampleRate() const;
-    // Voices mixed since open (started plays that the callback picked up).
+    // Voices mixed since open (started plays that the callback picked up);
+    // counted afresh when an output comes back in another format or after it
+    // stopped.
     int64_t voicesStarted() const;
 
     struct Impl;

@@ -81,10 +81,11 @@ void _EarlyStartup(int& argc, char** argv)
 void _LateStartup(const std::function<void()>& makeDefaultView)
 {
     platform::installFontSubstitutes();
-    // The one long-lived sound stream; without a device the program runs silent.
+    // The one long-lived sound stream; without a device the program runs
+    // silent until a sound server answers (the mixer looks again at START).
     mixer = std::make_unique<platform::SdlMixer>();
-    if (mixer->open())
-        platform::setSoundOutput(mixer.get());
+    mixer->open();
+    platform::setSoundOutput(mixer.get());
     application->Event_Open();
     makeDefaultView();
 }

@@ -3,8 +3,9 @@
 # Does nothing when everything is already there. Without root it installs
 # through sudo; without sudo either it says what to run as root and stops.
 #   tools/setup.sh           the program and its tests
-#   tools/setup.sh --bench   also the PipeWire server the benchmarks run against
-#                            (BENCH_SERVER=pipewire); the program needs none of it
+#   tools/setup.sh --bench   also PipeWire's session manager, which the benchmarks
+#                            run against (BENCH_SERVER=pipewire); the program needs
+#                            none of it. The tests meet PipeWire without it.
 set -euo pipefail
 
 packages=(
@@ -17,12 +18,12 @@ packages=(
   locales-all
   xvfb xauth xdotool imagemagick x11-utils openbox python3
   pulseaudio pulseaudio-utils
+  pipewire pipewire-bin pipewire-pulse
   desktop-file-utils appstream
 )
 if [ "${1:-}" = "--bench" ]; then
-  # WirePlumber links the streams and needs a D-Bus session; pipewire-pulse
-  # lets the recorder's parec read the null sink's monitor.
-  packages+=(pipewire pipewire-bin wireplumber pipewire-pulse dbus)
+  # WirePlumber links the streams and needs a D-Bus session.
+  packages+=(wireplumber dbus)
 fi
 # More packages to require, for the set-up's own test (one never installed).
 read -r -a extra <<<"${VELVANE_SETUP_EXTRA_PACKAGES:-}"

@@ -42,6 +42,8 @@ platform::Sound makeClick()
 
 int main(int argc, char** argv)
 {
+    // Run by the mixer to try a sound driver, it does only that.
+    platform::answerSoundProbe();
     // The mixer's rest timer belongs to a Qt event loop, as in the program.
     QCoreApplication app(argc, argv);
     const int count = argOr(argc, argv, 1, 100);

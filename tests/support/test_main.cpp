@@ -4,12 +4,16 @@
 #include <QApplication>
 #include <cstdlib>
 
+#include "platform/sound.h"
+
 #ifdef VELVANE_TEST_APP_OBJECT
 #include "shell/velvane.h"
 #endif
 
 int main(int argc, char** argv)
 {
+    // Run by itself to try a sound driver, as the program is.
+    platform::answerSoundProbe();
     // Test discovery runs the binary without the test's environment.
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);

@@ -1,0 +1,228 @@
+// The SDL mixer against real sound servers in folders of the test's own: the
+// driver it chooses, a driver that never answers, and sound that comes back
+// with a server that starts late or is killed and restarted during a test.
+// Skipped where the servers are not installed (tools/setup.sh installs them).
+#include "platform/sound.h"
+#include "support/scoped_env.h"
+#include "support/sound_server.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+
+#include <chrono>
+#include <cstdio>
+#include <future>
+#include <string>
+#include <thread>
+
+namespace {
+
+using testsupport::ScopedEnv;
+using testsupport::SoundServer;
+
+// The mixer in this process finds the server and nothing else.
+struct UseServer {
+    explicit UseServer(const SoundServer& server)
+        : runtime("XDG_RUNTIME_DIR", server.environment().value("XDG_RUNTIME_DIR").toLocal8Bit().constData()),
+          config("XDG_CONFIG_HOME", server.environment().value("XDG_CONFIG_HOME").toLocal8Bit().constData())
+    {
+    }
+    ScopedEnv runtime;
+    ScopedEnv config;
+    ScopedEnv pulse{"PULSE_SERVER", nullptr};
+    ScopedEnv driver{"SDL_AUDIODRIVER", nullptr};
+};
+
+
+// A mixer call that waited for ever would hang the whole test program: this
+// ends it as failed instead.
+class Watchdog {
+public:
+    explicit Watchdog(std::chrono::seconds limit)
+        : thread_([this, limit] {
+              if (done_.get_future().wait_for(limit) != std::future_status::ready) {
+                  std::fputs("FAILED: a mixer call waited on the sound server\n", stdout);
+                  std::fflush(stdout);
+                  std::_Exit(1);
+              }
+          })
+    {
+    }
+    ~Watchdog()
+    {
+        done_.set_value();
+        thread_.join();
+    }
+
+private:
+    std::promise<void> done_;
+    std::thread thread_;
+};
+
+int lines(const std::string& text)
+{
+    return int(std::count(text.begin(), text.end(), '\n'));
+}
+
+class SoundServers : public ::testing::Test {
+protected:
+    // Skips the test where a server of this kind is not installed.
+    void needs(SoundServer::Kind kind)
+    {
+        if (const QStringList absent = SoundServer::missing(kind); !absent.isEmpty()) {
+            GTEST_SKIP() << "not installed here: " << absent.join(' ').toStdString() << " (tools/setup.sh)";
+        }
+    }
+    // The server of this kind, up, for the mixer in this process.
+    void serve(SoundServer::Kind kind)
+    {
+        needs(kind);
+        if (!IsSkipped()) {
+            ASSERT_TRUE(server.start(kind));
+        }
+    }
+
+    SoundServer server;
+    UseServer use{server};
+};
+
+TEST_F(SoundServers, SdlsPipeWireDriverIsChosenWhenAPipeWireServerWithAnOutputAnswers)
+{
+    ASSERT_NO_FATAL_FAILURE(serve(SoundServer::Kind::PipeWire));
+    if (IsSkipped())
+        return;
+    Watchdog watchdog(std::chrono::seconds(60));
+    platform::SdlMixer mixer;
+    ASSERT_TRUE(mixer.open());
+    EXPECT_EQ(mixer.driver(), "pipewire");
+    EXPECT_EQ(mixer.bufferFrames(), platform::SdlMixer::bufferFramesFor("pipewire"));
+    mixer.close();
+}
+
+TEST_F(SoundServers, ADriverThatNeverAnswersIsGivenUpAndTheNextOneTried)
+{
+    // PipeWire and its PulseAudio emulation without a session manager: SDL's
+    // PipeWire and PulseAudio drivers both wait for ever in their open.
+    ASSERT_NO_FATAL_FAILURE(serve(SoundServer::Kind::PipeWireWithoutSessionManager));
+    if (IsSkipped())
+        return;
+    Watchdog watchdog(std::chrono::seconds(90));
+    platform::SdlMixer mixer;
+    testing::internal::CaptureStderr();
+    const bool opened = mixer.open();
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("did not answer within"), std::string::npos) << said;
+    if (!opened) {
+        EXPECT_NE(said.find("Velvane: no sound output: "), std::string::npos) << said;
+    }
+    // Each driver that hung is said once and not tried again: START does
+    // not wait for them a second time.
+    testing::internal::CaptureStderr();
+    QElapsedTimer start;
+    start.start();
+    mixer.setNeeded(true);
+    const std::string again = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(again.find("did not answer"), std::string::npos) << again;
+    std::printf("START with the hung drivers left out took %lld ms\n", static_cast<long long>(start.elapsed()));
+    mixer.close();
+}
+
+// Onsets of the clicks in a raw 16-bit mono recording, and its loudest sample.
+struct Heard {
+    int clicks = 0;
+    int loudest = 0;
+};
+
+Heard listen(const QString& raw)
+{
+    QFile f(raw);
+    Heard heard;
+    if (!f.open(QIODevice::ReadOnly))
+        return heard;
+    const QByteArray bytes = f.readAll();
+    const auto* samples = reinterpret_cast<const int16_t*>(bytes.constData());
+    constexpr int kThreshold = 3000;
+    constexpr qsizetype kQuiet = 44100 / 20; // onsets at least 50 ms apart
+    qsizetype last = -kQuiet - 1;
+    for (qsizetype i = 0; i < bytes.size() / 2; ++i) {
+        const int v = std::abs(int(samples[i]));
+        heard.loudest = std::max(heard.loudest, v);
+        if (v > kThreshold) {
+            if (i - last > kQuiet)
+                ++heard.clicks;
+            last = i;
+        }
+    }
+    return heard;
+}
+
+TEST_F(SoundServers, SoundComesBackWithAServerThatStartsLateOrIsRestartedDuringATest)
+{
+    needs(SoundServer::Kind::PulseAudio);
+    if (IsSkipped())
+        return;
+    Watchdog watchdog(std::chrono::seconds(240));
+    const platform::Sound click(QStringLiteral("click"), std::vector<int16_t>(441, 8000), 44100);
+    // Played while there is no output: must never be heard, later or at all.
+    const platform::Sound stale(QStringLiteral("stale"), std::vector<int16_t>(4410, 30000), 44100);
+    // Plays every 100 ms from the GUI thread as a test does, for `ms`.
+    auto playFor = [&](platform::SdlMixer& mixer, const platform::Sound& sound, int ms) {
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < ms) {
+            mixer.play(sound);
+            const qint64 next = t.elapsed() + 100;
+            while (t.elapsed() < next)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+    };
+    QTemporaryDir work;
+    ASSERT_TRUE(work.isValid());
+
+    // No server when the program starts.
+    platform::SdlMixer mixer;
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(mixer.open());
+    ASSERT_TRUE(server.start(SoundServer::Kind::PulseAudio));
+    mixer.setNeeded(true); // START
+    EXPECT_TRUE(mixer.isOpen()) << "START did not find the server that came";
+    EXPECT_EQ(mixer.driver(), "pulseaudio");
+    {
+        auto parec = server.record(work.filePath("before.raw"));
+        playFor(mixer, click, 1500);
+        parec->terminate();
+        parec->waitForFinished();
+    }
+    const Heard before = listen(work.filePath("before.raw"));
+    EXPECT_GE(before.clicks, 5) << "no sound from the server started after the program (loudest " << before.loudest
+                                << ", " << QFileInfo(work.filePath("before.raw")).size() << " bytes)";
+
+    // Killed in mid-test; back two seconds later.
+    server.stop();
+    playFor(mixer, stale, 2000);
+    EXPECT_FALSE(mixer.isOpen()) << "the lost server was not noticed";
+    ASSERT_TRUE(server.start(SoundServer::Kind::PulseAudio));
+    auto parec = server.record(work.filePath("after.raw"));
+    QElapsedTimer back;
+    back.start();
+    while (!mixer.isOpen() && back.elapsed() < 30000)
+        playFor(mixer, click, 100);
+    std::printf("the output was back %lld ms after the server\n", static_cast<long long>(back.elapsed()));
+    EXPECT_TRUE(mixer.isOpen()) << "the restarted server was never used";
+    playFor(mixer, click, 1500);
+    parec->terminate();
+    parec->waitForFinished();
+    const std::string said = testing::internal::GetCapturedStderr();
+    const Heard after = listen(work.filePath("after.raw"));
+    EXPECT_GE(after.clicks, 5) << "no sound after the server came back";
+    EXPECT_LT(after.loudest, 20000) << "a sound asked for while the output was down was heard";
+    // Said once at the start and once for the outage.
+    EXPECT_EQ(lines(said), 2) << said;
+    mixer.close();
+}
+
+} // namespace
