@@ -15,11 +15,13 @@ without failing it.
 """
 import argparse
 import os
+import resource
 import shutil
 import signal
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "harness"))
@@ -70,6 +72,7 @@ class Run:
         self.starts = 0
         self.midi_log = os.path.join(workdir, "midi.log")
         self.environment = {}  # a scenario's additions to the program's environment
+        self.file_size_limit = None  # bytes, as `ulimit -f` sets it for the program
 
     def display_refused(self):
         """True when a start of the program could not reach the display."""
@@ -127,8 +130,26 @@ class Run:
             env["LD_LIBRARY_PATH"] = os.path.join(self.build, "tests", "portmidi_standin")
         self.starts += 1
         log = open(os.path.join(self.workdir, f"program-{self.starts}.log"), "w")
+        limit = self.file_size_limit
+
+        def limits():
+            # As a shell hands them down: SIGXFSZ at its default, which ends
+            # a program that does not ignore it.
+            signal.signal(signal.SIGXFSZ, signal.SIG_DFL)
+            if limit is not None:
+                resource.setrlimit(resource.RLIMIT_FSIZE, (limit, limit))
+        # Under a file-size limit the program's output would be cut off at
+        # it: it goes through a pipe into the log.
         self.program = subprocess.Popen([os.path.join(self.build, "velvane")], env=env,
-                                        stdout=log, stderr=subprocess.STDOUT)
+                                        stdout=log if limit is None else subprocess.PIPE,
+                                        stderr=subprocess.STDOUT, preexec_fn=limits)
+        if limit is not None:
+            def copy(source=self.program.stdout, target=log):
+                for chunk in iter(lambda: source.read1(4096), b""):
+                    target.buffer.write(chunk)
+                    target.buffer.flush()
+            self.log_copier = threading.Thread(target=copy)
+            self.log_copier.start()
         self.window = wait_for("the main window", self.main_window, WINDOW_DEADLINE, 0.2)
 
     def windows(self):
@@ -507,6 +528,30 @@ HELP_X, HELP_Y = 776 + 117 // 2, 328 + 46 // 2
 PLAIN_POINTS = [(60, 60), (660, 60), (60, 200), (660, 200), (350, 290), (60, 290)]
 
 
+def scenario_save_size_limit(run):
+    """Under a file-size limit (ulimit -f) the save at the end of a test fails
+    with EFBIG instead of ending the program by SIGXFSZ: "Timer1" is shown,
+    the terminal gets the save's one line, the old file stays whole with no
+    temporary file beside it, and the program goes on and quits normally."""
+    run.write_settings("midiinput=1")
+    old = run.data_bytes()
+    run.file_size_limit = len(old) // 2  # the new file cannot be written whole
+    run.start("\n".join(["device standin-keys"] + midi_notes(GRID)) + "\n")
+    run.click_start()
+    box = wait_for("the error message", run.message_box, TEST_DEADLINE, 0.25)
+    check(run.data_bytes() == old, "the old data file was changed")
+    left = sorted(os.listdir(run.folder))
+    check(left == ["mydata.txt"], f"left in the data folder: {left}")
+    subprocess.run(["xdotool", "windowfocus", "--sync", box, "key", "Return"], env=run.env(), timeout=30)
+    wait_for("the message to close", lambda: run.message_box() is None, WINDOW_DEADLINE, 0.25)
+    run.terminate()
+    run.log_copier.join(30)
+    with open(os.path.join(run.workdir, f"program-{run.starts}.log"), errors="replace") as f:
+        said = f.read()
+    check(f"Velvane: the statistics were not saved: cannot write {run.folder}/mydata.txt: File too large\n" in said,
+          f"the terminal was told: {said!r}")
+
+
 def start_window_manager(run):
     """Openbox on the run's display, once it manages windows; None when it is
     not installed."""
@@ -597,6 +642,7 @@ SCENARIOS = {
     "midi-non-hits": scenario_midi_non_hits,
     "midi-faults": scenario_midi_faults,
     "save-failure": scenario_save_failure,
+    "save-size-limit": scenario_save_size_limit,
     "focus": scenario_focus,
 }
 
