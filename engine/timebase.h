@@ -7,6 +7,11 @@
 
 namespace timebase {
 
+// How many ticks before the bar line a hit already counts: an earlier hit is
+// refused, and in listen-and-play mode hits open this long before the listen
+// bar ends.
+constexpr int64_t earlyWindowTicks = 40;
+
 // Beat units to ticks.
 int64_t ticksof(int64_t beatUnits, int64_t ticksPerBeat);
 
