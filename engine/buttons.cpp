@@ -67,8 +67,7 @@ void Window1::prestarttimer_Action()
 
 void Window1::starttest()
 {
-    for (int64_t i = 0; i <= 100; ++i)
-        place[i] = -1;
+    place.fill(-1);
     notelist->DeleteAllRows();
     resetrunstate();
     nextnote = 0;

@@ -5,13 +5,13 @@
 namespace clockphase {
 
 namespace {
-constexpr int64_t tickNs = 16'666'667; // 1/60 s, to the nearest nanosecond
+using platform::tickNanoseconds;
 constexpr int64_t msNs = 1'000'000;
 } // namespace
 
 int waitMs(int64_t untilNextTick)
 {
-    const int64_t intoTick = tickNs - untilNextTick;
+    const int64_t intoTick = tickNanoseconds - untilNextTick;
     // Half a millisecond past the moment still counts as now; later, the
     // moment in the next tick is the one to wait for.
     const int64_t wait = intoTick < startNs + msNs / 2 ? startNs - intoTick : untilNextTick + startNs;

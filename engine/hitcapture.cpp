@@ -1,7 +1,9 @@
 // Hit capture: a key pressed into the key field, or a MIDI Note On read by
 // the test clock, becomes one hit written into the next note row.
+#include "engine/timebase.h"
 #include "engine/window1.h"
 #include "notation/pitchwalk.h"
+#include "platform/midi.h"
 #include "platform/numbers.h"
 #include "platform/ticks.h"
 #include "shell/module1.h"
@@ -79,14 +81,14 @@ void Window1::midihits()
     // A stream closed by an error is reopened on the device it had: falling
     // back to another device would score the whole test as missed.
     if (s->DeviceID() < 0)
-        s->OpenInput(s->LastDeviceID() >= 0 ? s->LastDeviceID() : 0, 100);
+        s->OpenInput(s->LastDeviceID() >= 0 ? s->LastDeviceID() : 0, platform::inputBufferEvents);
     platform::PortMidiEventMBS event;
     // Poll is 0 on a closed stream or an error, so the loop ends; the bound is
     // a second guard against a stream that keeps reporting events.
     for (int guard = 0; guard < 1000 && s->Poll() != 0; ++guard) {
         if (s->Read(event) != 1)
             continue;
-        if (event.Status() != 144 || event.Data2() == 0)
+        if (event.Status() != platform::noteOnChannel1 || event.Data2() == 0)
             continue;
         // Timed at its arrival where the library stamped it: the pass that
         // reads it comes up to a period later, often in the next tick.
@@ -115,7 +117,7 @@ Window1::HitGate Window1::hitgate(bool countInGate, int64_t& hitTime, std::optio
         return HitGate::refused;
     const int64_t span = ts(60) * beatsinbar;
     const int64_t e = (at ? *at : Ticks()) - continuoustime;
-    if (e < span - 40)
+    if (e < span - timebase::earlyWindowTicks)
         return HitGate::early;
     hitTime = e - span;
     return HitGate::accepted;
@@ -144,7 +146,7 @@ void Window1::recordHit(int64_t hitTime, bool writePitch, std::optional<int64_t>
             position = tempoplace((at ? *at : Ticks()) - startruntime);
         // More hits in one bar than the strip holds are still recorded; only
         // their dots are dropped.
-        if (notecount >= 0 && notecount <= 100)
+        if (notecount >= 0 && notecount < place.size())
             place[notecount] = position;
         notelist->setCell(allnotes, 1, Str(hitTime));
         if (writePitch)

@@ -11,8 +11,8 @@ void Window1::Canvas2_Paint(platform::Graphics& g)
     for (int64_t k = 0; k <= beatsinbar - 1; ++k)
         g.DrawLine(100 + 120 * k, 5, 100 + 120 * k, 15);
     g.DrawLine(end, 5, end, 15);
-    for (int64_t i = 0; i <= 100; ++i) {
-        if (place[i] != -1)
-            g.DrawPicture(res::bdot(), 2 * static_cast<double>(place[i]) + 92, 3);
+    for (const int64_t at : place) {
+        if (at != -1)
+            g.DrawPicture(res::bdot(), 2 * static_cast<double>(at) + 92, 3);
     }
 }

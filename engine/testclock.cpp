@@ -2,6 +2,7 @@
 // listen bar, counts beats and bar lines with the metronome, ends the count-in,
 // alternates listen and play bars, clears the hit strip before each bar line,
 // requests the next bar, and in the last bar ends the test.
+#include "engine/timebase.h"
 #include "engine/window1.h"
 #include "platform/numbers.h"
 #include "platform/services.h"
@@ -63,7 +64,7 @@ void Window1::testClockPass()
     newtick = (Ticks() - startruntime) - lastticktime;
 
     // 5. Listen-bar gate
-    if (listening && span() - 40 < Ticks() - startruntime)
+    if (listening && span() - timebase::earlyWindowTicks < Ticks() - startruntime)
         allowplay = true;
 
     // 6. Next-bar request and end of the test
@@ -95,8 +96,7 @@ void Window1::testClockPass()
 
     // 7. Hit-strip clearing, once per bar
     if (span() - 10 < Ticks() - startruntime && Ticks() - startruntime < span() - 5 && !refreshcanvas2) {
-        for (int64_t i = 0; i <= 100; ++i)
-            place[i] = -1;
+        place.fill(-1);
         Canvas2->Refresh();
         refreshcanvas2 = true;
     }

@@ -239,8 +239,7 @@ void Window1::Event_Open()
     lisplaylabel->setVisible(false);
     BevelButton3->setEnabled(false);
     BevelButton3->setIcon(res::resultslight());
-    for (int64_t i = 0; i <= 100; ++i)
-        place[i] = -1;
+    place.fill(-1);
     Timer1->setEnabled(false);
     replaytimer->setEnabled(false);
     prestarttimer->setEnabled(false);
@@ -270,7 +269,7 @@ void Window1::Event_Open()
         if (!info || !info->HasInput())
             continue;
         s = std::make_shared<platform::PortMidiStreamMBS>();
-        if (s->OpenInput(i, 100) == 0)
+        if (s->OpenInput(i, platform::inputBufferEvents) == 0)
             anyOpened = true;
     }
     if (anyOpened)

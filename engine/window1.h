@@ -31,7 +31,10 @@ public:
     ~Window1() override;
 
     // ---- Per-test state ---------------------------------------------------
-    platform::BoundedArray<int64_t, 101> place; // hit-strip positions, -1 = empty
+    // Hit-strip positions of the current bar's hits, -1 = empty; a bar's hits
+    // past the last entry get no dot.
+    static constexpr int64_t hitStripPlaces = 101;
+    platform::BoundedArray<int64_t, hitStripPlaces> place;
     int64_t notecount = 0;
     int64_t newtick = 0;
     int64_t lastticktime = 0;

@@ -8,6 +8,11 @@
 
 namespace platform {
 
+// The status byte of a Note On on channel 1, the only message that is a hit.
+constexpr int noteOnChannel1 = 144;
+// The events an input stream holds until the program reads them.
+constexpr int inputBufferEvents = 100;
+
 class PortMidiEventMBS {
 public:
     int Status() const { return status; }

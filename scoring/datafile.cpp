@@ -1,6 +1,7 @@
 #include "scoring/datafile.h"
 
 #include "platform/errors.h"
+#include "platform/midi.h"
 #include "platform/numbers.h"
 #include "platform/textfile.h"
 #include "scoring/scramble.h"
@@ -19,7 +20,6 @@ using platform::TruncToInt64;
 using platform::Val;
 
 constexpr int lineCount = 13;
-constexpr int midiBuffer = 100;
 
 const QString percentPattern = QStringLiteral("#.##");
 
@@ -96,7 +96,7 @@ void loaddata(bool& listenplay)
                 id = static_cast<int>(v);
         }
         if (s)
-            s->OpenInput(id, midiBuffer); // on failure the test clock reopens the last device s had open
+            s->OpenInput(id, platform::inputBufferEvents); // on failure the test clock reopens the last device s had open
     }
 
     reptest = line(13) == QLatin1String("rep");

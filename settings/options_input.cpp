@@ -62,8 +62,8 @@ bool optionwin::Listbox1_CellClick(int64_t row, int64_t /*column*/, int /*x*/, i
     // start-up made; without one there is nothing to reopen.
     if (!s)
         return false;
-    if (s->OpenInput(id, 100) < 0)
-        s->OpenInput(1, 100);
+    if (s->OpenInput(id, platform::inputBufferEvents) < 0)
+        s->OpenInput(1, platform::inputBufferEvents);
     return false;
 }
 

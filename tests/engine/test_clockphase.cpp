@@ -12,7 +12,7 @@ using namespace Module1;
 namespace {
 
 constexpr int64_t ms = 1'000'000;
-constexpr int64_t tickNs = 16'666'667;
+using platform::tickNanoseconds;
 // A tick boundary (a whole second) far from the clock's origin.
 constexpr int64_t boundary = 5'000 * 1'000'000'000LL;
 
@@ -21,10 +21,10 @@ constexpr int64_t boundary = 5'000 * 1'000'000'000LL;
 // never more than a tick later.
 TEST(ClockPhase, AStartAnywhereInATickWaitsUntilTwoMillisecondsIntoOne)
 {
-    for (int64_t ns = boundary; ns < boundary + 2 * tickNs; ns += 100'000) {
+    for (int64_t ns = boundary; ns < boundary + 2 * tickNanoseconds; ns += 100'000) {
         const int wait = clockphase::waitMs(platform::nanosecondsToNextTick(ns));
         const int64_t landing = ns + wait * ms;
-        const int64_t into = tickNs - platform::nanosecondsToNextTick(landing);
+        const int64_t into = tickNanoseconds - platform::nanosecondsToNextTick(landing);
         ASSERT_GE(wait, 0) << ns - boundary;
         ASSERT_LE(wait, 17) << ns - boundary;
         ASSERT_GE(into, clockphase::startNs - ms / 2) << "start at " << ns - boundary << " ns, wait " << wait;
@@ -41,7 +41,7 @@ protected:
     }
 
     // How far into its tick the clock stands.
-    int64_t intoTick() const { return tickNs - clock.toNextTick; }
+    int64_t intoTick() const { return tickNanoseconds - clock.toNextTick; }
 
     // Fires a timer whose count is up after `delayMs`, as the event loop would.
     void fireAfter(platform::Timer& timer, int delayMs)
@@ -93,9 +93,9 @@ bool atAPassPlace(int64_t into)
 std::vector<int64_t> startingPlaces()
 {
     std::vector<int64_t> places;
-    for (int64_t p = 0; p < tickNs; p += 700'000)
+    for (int64_t p = 0; p < tickNanoseconds; p += 700'000)
         places.push_back(p);
-    places.push_back(tickNs - 1);
+    places.push_back(tickNanoseconds - 1);
     return places;
 }
 
@@ -129,7 +129,7 @@ TEST_F(ClockPhaseTest, ATestStartedAnywhereInATickClicksAtTheSamePlaceAfterEachT
             std::vector<int64_t> into{intoTick()}; // the count-in's first click
             ASSERT_EQ(sound.names(), QStringList{"hi.wav"});
             // The count-in and a bar, and the pass that sees the last beat.
-            const int passes = static_cast<int>(2 * 4 * c.tempo * tickNs / (clockphase::periodMs * ms)) + 1;
+            const int passes = static_cast<int>(2 * 4 * c.tempo * tickNanoseconds / (clockphase::periodMs * ms)) + 1;
             for (int64_t i : clicks(*w.Timer1, passes))
                 into.push_back(i);
             ASSERT_EQ(into.size(), 1u + 8u);
@@ -175,7 +175,7 @@ TEST_F(ClockPhaseTest, AReplayStartedAnywhereInATickClicksAtTheSamePlaceAfterEac
         ASSERT_EQ(sound.names(), QStringList{"hi.wav"});
         EXPECT_EQ(clock.now, startruntime) << "the origin is read at the start";
         std::vector<int64_t> into{intoTick()};
-        for (int64_t i : clicks(*w.replaytimer, 2 * 240 * tickNs / (clockphase::periodMs * ms)))
+        for (int64_t i : clicks(*w.replaytimer, 2 * 240 * tickNanoseconds / (clockphase::periodMs * ms)))
             into.push_back(i);
         ASSERT_GE(into.size(), 6u);
         for (size_t k = 0; k < into.size(); ++k)

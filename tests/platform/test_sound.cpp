@@ -675,49 +675,59 @@ TEST(SdlMixer, SoundsAskedForWhileTheOutputCannotOpenAreDroppedNotPlayedLater)
 // driver (its output in a file, one buffer each callback) a sound starts one
 // buffer after its play, which falls anywhere inside a buffer; started at the
 // next buffer instead, every sound would begin on a buffer's first frame. The
-// plays are spread over the buffers unevenly; a callback more than a buffer
-// late (a loaded machine) may still start one sound on its first frame.
+// plays are spread over the buffers unevenly. A callback more than a buffer
+// late (a loaded machine) also starts a sound on its first frame, so a run
+// with more than one such start is made again, a few times at most: the
+// fault starts every sound there in every run.
 TEST(SdlMixer, ASoundStartsOneDeviceBufferAfterItsPlayInsideABuffer)
 {
     constexpr int frames = 1024;
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("sound.raw"));
-    ScopedEnv driver("SDL_AUDIODRIVER", "disk");
-    ScopedEnv file("SDL_DISKAUDIOFILE", path.toLocal8Bit().constData());
-    ScopedEnv buffer("VELVANE_SOUND_BUFFER", "1024");
-    const Sound click(QStringLiteral("click"), std::vector<int16_t>(441, 8000), 44100);
+    constexpr int runs = 3;
     const int gapsMs[] = {37, 53, 29, 71, 43, 61};
-    {
-        platform::SdlMixer mixer;
-        ASSERT_TRUE(mixer.open());
-        ASSERT_EQ(mixer.bufferFrames(), frames);
-        ASSERT_EQ(mixer.sampleRate(), 44100);
-        mixer.setNeeded(true);
-        for (int gap : gapsMs) {
-            const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(gap);
-            while (std::chrono::steady_clock::now() < until)
+    const int played = int(std::size(gapsMs));
+    // Where in its buffer each sound of one run started.
+    auto startsInBuffers = [&](std::vector<int64_t>& intoBuffer) {
+        QTemporaryDir dir;
+        ASSERT_TRUE(dir.isValid());
+        const QString path = dir.filePath(QStringLiteral("sound.raw"));
+        ScopedEnv driver("SDL_AUDIODRIVER", "disk");
+        ScopedEnv file("SDL_DISKAUDIOFILE", path.toLocal8Bit().constData());
+        ScopedEnv buffer("VELVANE_SOUND_BUFFER", "1024");
+        const Sound click(QStringLiteral("click"), std::vector<int16_t>(441, 8000), 44100);
+        {
+            platform::SdlMixer mixer;
+            ASSERT_TRUE(mixer.open());
+            ASSERT_EQ(mixer.bufferFrames(), frames);
+            ASSERT_EQ(mixer.sampleRate(), 44100);
+            mixer.setNeeded(true);
+            for (int gap : gapsMs) {
+                const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(gap);
+                while (std::chrono::steady_clock::now() < until)
+                    std::this_thread::yield();
+                mixer.play(click);
+            }
+            ASSERT_TRUE(waitFor([&] { return mixer.voicesStarted() == played; }));
+            const auto drain = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+            while (std::chrono::steady_clock::now() < drain)
                 std::this_thread::yield();
-            mixer.play(click);
         }
-        const int played = int(std::size(gapsMs));
-        ASSERT_TRUE(waitFor([&] { return mixer.voicesStarted() == played; }));
-        const auto drain = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
-        while (std::chrono::steady_clock::now() < drain)
-            std::this_thread::yield();
-    }
-    QFile out(path);
-    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
-    const QByteArray bytes = out.readAll();
-    const auto* samples = reinterpret_cast<const int16_t*>(bytes.constData());
+        QFile out(path);
+        ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+        const QByteArray bytes = out.readAll();
+        const auto* samples = reinterpret_cast<const int16_t*>(bytes.constData());
+        intoBuffer.clear();
+        for (int64_t i = 0; i < bytes.size() / 2; ++i)
+            if (samples[i] != 0 && (i == 0 || samples[i - 1] == 0))
+                intoBuffer.push_back(i % frames);
+        ASSERT_EQ(intoBuffer.size(), std::size(gapsMs));
+    };
     std::vector<int64_t> intoBuffer;
-    for (int64_t i = 0; i < bytes.size() / 2; ++i)
-        if (samples[i] != 0 && (i == 0 || samples[i - 1] == 0))
-            intoBuffer.push_back(i % frames);
-    ASSERT_EQ(intoBuffer.size(), std::size(gapsMs));
-    EXPECT_GE(std::count_if(intoBuffer.begin(), intoBuffer.end(), [](int64_t f) { return f != 0; }),
-              int64_t(std::size(gapsMs)) - 1)
-        << "sounds starting on a buffer's first frame";
+    int64_t inside = 0;
+    for (int run = 0; run < runs && inside < played - 1; ++run) {
+        ASSERT_NO_FATAL_FAILURE(startsInBuffers(intoBuffer));
+        inside = std::count_if(intoBuffer.begin(), intoBuffer.end(), [](int64_t f) { return f != 0; });
+    }
+    EXPECT_GE(inside, played - 1) << "sounds starting on a buffer's first frame in each of " << runs << " runs";
 }
 
 TEST(SdlMixer, DummyDeviceRestsWhenNotNeededAndWakesForNeedOrPlay)

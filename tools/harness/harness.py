@@ -7,12 +7,27 @@ Everything waits on conditions with generous deadlines, so a loaded machine
 slows a run down without failing it."""
 import os
 import random
+import re
 import subprocess
 import time
 
-TICKS_PER_SECOND = 60
-BEAT_UNITS = 60  # of a beat, the unit of the next-bar request
-PRESTART_S = 2.0  # the wait between START and the count-in
+SOURCE_ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
+
+
+def program_constant(header, name):
+    """A whole-number constant as the program's header names it, so the runs
+    time the program by the figures it is built with."""
+    with open(os.path.join(SOURCE_ROOT, header)) as f:
+        found = re.search(rf"\b{name} = (-?[0-9']+);", f.read())
+    if not found:
+        raise LookupError(f"{name} is not named in {header}")
+    return int(found.group(1).replace("'", ""))
+
+
+TICKS_PER_SECOND = program_constant("platform/ticks.h", "ticksPerSecond")
+BEAT_UNITS = program_constant("engine/timebase.h", "beatUnitsPerBeat")  # the unit of the next-bar request
+EARLY_WINDOW_TICKS = program_constant("engine/timebase.h", "earlyWindowTicks")  # a hit this early counts
+PRESTART_S = program_constant("engine/window1.h", "prestartWaitMs") / 1000  # from START to the count-in
 
 # The main window's client area is 960 x 625 under the menu bar.
 MAIN_WIDTH = 960
@@ -20,7 +35,11 @@ CLIENT_HEIGHT = 625
 # Controls in the main window's client area, (x, y, w, h), and their centres.
 START_REGION = (277, 308, 173, 76)
 OPTIONS_REGION = (68, 312, 141, 65)
+RESULTS_REGION = (523, 312, 141, 65)
 # ...and in the options window.
+TWO_BEATS_REGION = (458, 52, 23, 20)
+FIVE_BEATS_REGION = (702, 54, 23, 20)
+FOUR_BARS_REGION = (454, 158, 23, 20)
 SIXTEEN_BARS_REGION = (703, 158, 23, 20)
 LEVEL_2_REGION = (35, 166, 21, 21)
 
@@ -32,10 +51,13 @@ def centre(region):
 
 START = centre(START_REGION)
 OPTIONS = centre(OPTIONS_REGION)
+RESULTS = centre(RESULTS_REGION)
 SIXTEEN_BARS = centre(SIXTEEN_BARS_REGION)
 LEVEL_2 = centre(LEVEL_2_REGION)
 
 WINDOW_DEADLINE = 60  # seconds for a window or a server to come up
+# The X server's screen, width and height, unless a run names its own.
+DEFAULT_SCREEN = (1280, 1024)
 
 
 class Failure(Exception):
@@ -114,14 +136,15 @@ class Display:
     Numbers are drawn from a range people rarely pick by hand, so a server
     started by hand on a low number cannot meet one of these."""
 
-    def __init__(self, workdir):
+    def __init__(self, workdir, screen=None):
+        width, height = screen or DEFAULT_SCREEN
         log = open(os.path.join(workdir, "xvfb.log"), "w")
         for attempt in range(30):
             number = random.randrange(200, 1000)
             read_end, write_end = os.pipe()
             # With -displayfd the server writes the number once it listens.
             self.process = subprocess.Popen(
-                ["Xvfb", f":{number}", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
+                ["Xvfb", f":{number}", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24",
                  "-nolisten", "tcp", "-noreset"],
                 pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=log)
             os.close(write_end)

@@ -24,9 +24,9 @@ public:
     bool terminated = false;
     int callsAfterTerminate = 0; // any call once terminated is a fault of the caller
 
-    // Appends a Note On (status 144) to a device's queue, stamped with its
-    // arrival on the program's clock (-1: not stamped).
-    void noteOn(int device, int note = 60, int velocity = 100, int status = 144, int64_t arrivalNs = -1);
+    // Appends a message, by default a Note On on channel 1, to a device's
+    // queue, stamped with its arrival on the program's clock (-1: not stamped).
+    void noteOn(int device, int note = 60, int velocity = 100, int status = noteOnChannel1, int64_t arrivalNs = -1);
 
     int countDevices() override;
     bool deviceInfo(int id, PortMidiDeviceInfoMBS& info) override;
