@@ -1,10 +1,10 @@
 #include "scoring/resultswin.h"
 #include "engine/window1.h"
+#include "platform/screenfit.h"
 #include "platform/services.h"
 #include "shell/resource_accessors.h"
 #include <QCloseEvent>
 #include <QPointer>
-#include <QResizeEvent>
 #include <algorithm>
 
 namespace {
@@ -32,21 +32,24 @@ resultswin::resultswin()
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(createdWidth, createdHeight);
     platform::setWhiteBackground(this);
+    // At every size the results button sets, the graph and the button keep
+    // their places; a screen too small for the window scrolls them.
+    client = new platform::ScrollingClient(this, QSize(createdWidth, createdHeight));
 
-    Canvas1 = new platform::Canvas(this);
+    Canvas1 = new platform::Canvas(client->content());
     placeCanvas();
     Canvas1->Paint = [this](platform::Graphics& g) { Canvas1_Paint(g); };
 
-    BevelButton1 = new platform::BevelButton(this);
+    BevelButton1 = new platform::BevelButton(client->content());
     BevelButton1->setGeometry(5, 0, 89, 45);
     BevelButton1->setFocusPolicy(Qt::NoFocus);
     BevelButton1->setIcon(res::play());
     BevelButton1->Action = [this] { BevelButton1_Action(); };
 
-    if (Window1* main = Window1::existing()) {
-        QRect area = main->frameGeometry();
-        move(area.center() - QPoint(createdWidth / 2, createdHeight / 2));
-    }
+    Window1* main = Window1::existing();
+    if (main)
+        move(main->frameGeometry().center() - QPoint(createdWidth / 2, createdHeight / 2));
+    platform::fitIntoScreen(this, client->contentSize(), main);
     platform::guarded([this] { Event_Open(); });
 }
 
@@ -61,9 +64,18 @@ resultswin* resultswin::instance()
 
 resultswin* resultswin::existing() { return shared; }
 
-void resultswin::setHeight(int h) { setFixedSize(width(), clampSide(h)); }
+void resultswin::setHeight(int h) { setClientSize(QSize(client->contentSize().width(), clampSide(h))); }
 
-void resultswin::setWidth(int w) { setFixedSize(clampSide(w), height()); }
+void resultswin::setWidth(int w) { setClientSize(QSize(clampSide(w), client->contentSize().height())); }
+
+QSize resultswin::clientSize() const { return client->contentSize(); }
+
+void resultswin::setClientSize(QSize size)
+{
+    client->setContentSize(size);
+    placeCanvas();
+    platform::fitIntoScreen(this, size, Window1::existing());
+}
 
 void resultswin::showCurrentTest()
 {
@@ -79,13 +91,8 @@ void resultswin::refreshGraph()
 
 void resultswin::placeCanvas()
 {
-    Canvas1->setGeometry(0, canvasTop, width(), height() - canvasTop + canvasBelowBottom);
-}
-
-void resultswin::resizeEvent(QResizeEvent* event)
-{
-    QWidget::resizeEvent(event);
-    placeCanvas();
+    const QSize area = client->contentSize();
+    Canvas1->setGeometry(0, canvasTop, area.width(), area.height() - canvasTop + canvasBelowBottom);
 }
 
 void resultswin::Event_Open() {}

@@ -1,6 +1,8 @@
 #include "settings/helpwin.h"
+#include "engine/window1.h"
 #include "platform/controls.h"
 #include "platform/fonts.h"
+#include "platform/screenfit.h"
 #include "settings/helptext.h"
 #include <QEvent>
 #include <QPainter>
@@ -67,6 +69,8 @@ helpwin* helpwin::existing() { return shared; }
 
 void helpwin::Show()
 {
+    // The text area scrolls its text at any size the screen leaves.
+    platform::fitIntoScreen(this, size(), Window1::existing());
     platform::bringToFront(this);
 }
 

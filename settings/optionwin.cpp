@@ -6,6 +6,7 @@
 #include "engine/window1.h"
 #include "platform/fonts.h"
 #include "platform/numbers.h"
+#include "platform/screenfit.h"
 #include "platform/services.h"
 #include "shell/module1.h"
 #include "shell/resource_accessors.h"
@@ -135,6 +136,8 @@ optionwin::optionwin() : QDialog(Window1::existing())
                                  " border-radius: 4px; margin-top: 22px; }"
                                  "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
                                  " left: 2px; padding: 0px; }"));
+    // The controls keep their places on a screen too small for the window.
+    client = new platform::ScrollingClient(this, QSize(clientWidth, clientHeight));
     createControls();
     runOpenHandlers();
 }
@@ -142,7 +145,7 @@ optionwin::optionwin() : QDialog(Window1::existing())
 void optionwin::createControls()
 {
     // Level
-    GroupBox1 = makeGroupBox(this, "GroupBox1", 7, 10, 396, 530, QStringLiteral("SELECT THE RHYTHM GROUPS TO INCLUDE"));
+    GroupBox1 = makeGroupBox(client->content(), "GroupBox1", 7, 10, 396, 530, QStringLiteral("SELECT THE RHYTHM GROUPS TO INCLUDE"));
     QGroupBox* box = GroupBox1;
     Label3 = makeLabel(box, "Label3", 64, 209, 210, 20, QStringLiteral("MORE ADVANCED LEVELS"), arial(14, true), violet);
     Label2 = makeLabel(box, "Label2", 64, 122, 31, 20, QStringLiteral("OR:"), arial(14, true));
@@ -171,7 +174,7 @@ void optionwin::createControls()
     Label15 = makeLabel(box, "Label15", 192, 75, 31, 20, QStringLiteral("OR:"), arial(14, true));
 
     // Beats in bar, each radio button with its time signature to its right
-    GroupBox2 = makeGroupBox(this, "GroupBox2", 433, 10, 375, 100, QStringLiteral("BEATS IN BAR"));
+    GroupBox2 = makeGroupBox(client->content(), "GroupBox2", 433, 10, 375, 100, QStringLiteral("BEATS IN BAR"));
     box = GroupBox2;
     RadioButton10 = makeRadio(box, "RadioButton10", 541, 53, 23, 20);
     RadioButton9 = makeRadio(box, "RadioButton9", 458, 52, 23, 20);
@@ -184,7 +187,7 @@ void optionwin::createControls()
     Canvas4 = makePictureCanvas(box, "Canvas4", 724, 32, 38, 63, res::t54());
 
     // Number of bars, each radio button with its number to its right
-    GroupBox3 = makeGroupBox(this, "GroupBox3", 434, 114, 375, 100, QStringLiteral("NUMBER OF BARS IN TEST"));
+    GroupBox3 = makeGroupBox(client->content(), "GroupBox3", 434, 114, 375, 100, QStringLiteral("NUMBER OF BARS IN TEST"));
     box = GroupBox3;
     RadioButton13 = makeRadio(box, "RadioButton13", 454, 158, 23, 20);
     RadioButton13->setChecked(true);
@@ -198,7 +201,7 @@ void optionwin::createControls()
     Label8 = makeLabel(box, "Label8", 724, 145, 39, 39, QStringLiteral("16"), comic);
 
     // Mode, next-bar timing and repeat mode
-    GroupBox4 = makeGroupBox(this, "GroupBox4", 433, 214, 376, 185, QStringLiteral("MODE"));
+    GroupBox4 = makeGroupBox(client->content(), "GroupBox4", 433, 214, 376, 185, QStringLiteral("MODE"));
     box = GroupBox4;
     RadioButton18 = makeRadio(box, "RadioButton18", 483, 258, 25, 25);
     Label9 = makeLabel(box, "Label9", 509, 232, 239, 26, QStringLiteral("Listen then copy, a bar at a time"),
@@ -224,7 +227,7 @@ void optionwin::createControls()
     CheckBox2 = makeCheckBox(box, "CheckBox2", 483, 295, 301, 20, QStringLiteral("  Repeat each test until happy"));
 
     // Input method, MIDI device list and MIDI sound
-    GroupBox5 = makeGroupBox(this, "GroupBox5", 433, 411, 375, 129, QStringLiteral("INPUT METHOD"));
+    GroupBox5 = makeGroupBox(client->content(), "GroupBox5", 433, 411, 375, 129, QStringLiteral("INPUT METHOD"));
     box = GroupBox5;
     RadioButton19 = makeRadio(box, "RadioButton19", 482, 432, 143, 20, QStringLiteral("Computer keyboard"));
     RadioButton19->setChecked(true);
@@ -335,6 +338,7 @@ void optionwin::ShowModal()
 {
     // exec() shows the hidden window modally, and deletes it on return as it
     // is marked to be deleted on close; the window is gone either way.
+    platform::fitIntoScreen(this, QSize(clientWidth, clientHeight), Window1::existing());
     exec();
     if (shared)
         shared->close();

@@ -11,6 +11,7 @@
 // blocked while code moves it. The open event therefore sets the states that
 // depend on the mode and the input method itself.
 #include "platform/controls.h"
+#include "platform/screenfit.h"
 #include <QDialog>
 #include <array>
 #include <cstdint>
@@ -34,6 +35,9 @@ public:
     // Shows the window modally; returns when the user has closed it. The
     // window is gone afterwards: the next instance() builds a new one.
     void ShowModal();
+
+    // The client area; every group box lies on its content.
+    platform::ScrollingClient* client = nullptr;
 
     // ---- Controls, each named as in the layout -----------------------------
     // "SELECT THE RHYTHM GROUPS TO INCLUDE"

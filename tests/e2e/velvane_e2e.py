@@ -58,10 +58,10 @@ QUIT_DEADLINE = 20    # seconds for SIGTERM to end the program
 class Run:
     """One scenario's display, data folder, program runs and taps."""
 
-    def __init__(self, build, workdir):
+    def __init__(self, build, workdir, screen=None):
         self.build = build
         self.workdir = workdir
-        self.display = Display(workdir)
+        self.display = Display(workdir, screen)
         self.xdg = os.path.join(workdir, "data")
         self.folder = os.path.join(self.xdg, "Velvane")
         self.runtime = os.path.join(workdir, "runtime")
@@ -634,6 +634,124 @@ def scenario_focus(run):
         manager.terminate()
         manager.wait(10)
 
+# In the options window's client area: the radio buttons of 2 and 5 beats in a
+# bar and of 4 and 16 bars, as x, y, w, h.
+BEATS_RADIOS = {2: harness.TWO_BEATS_REGION, 5: harness.FIVE_BEATS_REGION}
+BARS_RADIOS = {4: harness.FOUR_BARS_REGION, 16: harness.SIXTEEN_BARS_REGION}
+SMALL_SCREEN = (1366, 768)
+
+
+def frame_of(run, window):
+    """The window's frame on the screen, as x, y, w, h, and its client size:
+    the client area where X has it (xdotool's position of a reparented window
+    is off by the frame) with the extents the window manager gives it."""
+    info = subprocess.run(["xwininfo", "-id", window], env=run.env(), capture_output=True, text=True,
+                          timeout=30).stdout
+    fields = dict(line.strip().split(": ", 1) for line in info.splitlines() if ": " in line)
+    x, y, w, h = (int(fields[k]) for k in ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"))
+    answer = subprocess.run(["xprop", "-id", window, "_NET_FRAME_EXTENTS"], env=run.env(), capture_output=True,
+                            text=True, timeout=30).stdout
+    check("=" in answer, f"openbox gave window {window} no frame extents: {answer.strip()!r}")
+    left, right, top, bottom = (int(v) for v in answer.split("=", 1)[1].split(","))
+    return (x - left, y - top, w + left + right, h + top + bottom), (w, h)
+
+
+def scenario_on_screen(run):
+    """Under openbox on a 1366 x 768 screen, the results window after a
+    stopped 2/4 4-bar test, the same window after a 5/4 16-bar test (its
+    largest size) and the help window each lie inside the screen, frame and
+    all, at their full size. After STOP is clicked, Space starts the next test."""
+    manager = start_window_manager(run)
+    if manager is None:
+        print("SKIPPED: openbox is not installed (tools/setup.sh installs it)")
+        sys.exit(SKIP)
+    try:
+        run.write_settings()
+        run.start()
+        main, height = run.window
+        menu = height - CLIENT_HEIGHT
+
+        def click(window, point, top=0):
+            run.xdotool("mousemove", "--window", window, str(point[0]), str(top + point[1]), "click", "1")
+
+        def others():
+            return {window for window, w, h in run.windows() if window != main and w > 50 and h > 30}
+
+        def new_window(before, what):
+            window = wait_for(what, lambda: next(iter(others() - before), None), WINDOW_DEADLINE, 0.1)
+            # Clicks reach it once it has the keyboard.
+            wait_for(f"the {what} to be active", lambda: run.xdotool("getactivewindow")[:1] == [window],
+                     WINDOW_DEADLINE, 0.1)
+            return window
+
+        def choose(beats, bars):
+            before = others()
+            click(main, harness.OPTIONS, menu)
+            options = new_window(before, "options window")
+            for region in (BEATS_RADIOS[beats], BARS_RADIOS[bars]):
+                click(options, harness.centre(region))
+            subprocess.run(["xdotool", "windowfocus", "--sync", options, "key", "Escape"], env=run.env(), timeout=30)
+            wait_for("the options window to close", lambda: options not in others(), WINDOW_DEADLINE, 0.1)
+
+        def expect_inside(window, size, what):
+            def settled():
+                frame, client = frame_of(run, window)
+                inside = frame[0] >= 0 and frame[1] >= 0 and frame[0] + frame[2] <= SMALL_SCREEN[0] \
+                    and frame[1] + frame[3] <= SMALL_SCREEN[1]
+                return (frame, client) if inside and client == size else None
+            try:
+                frame, client = wait_for(f"the {what} inside the screen", settled, WINDOW_DEADLINE, 0.2)
+            except Failure:
+                frame, client = frame_of(run, window)
+                raise Failure(f"the {what}: frame {frame}, client {client} on a {SMALL_SCREEN} screen")
+            print(f"{what}: frame {frame}, client {client}")
+
+        choose(2, 4)
+        run.click_start()
+        click(main, (START_X, START_Y), menu)  # STOP during the wait
+        run.wait_for_test_end()
+        # STOP leaves the keyboard on the start button.
+        run.xdotool("key", "space")
+        wait_for("Space to start a test", lambda: run.start_face() != run.idle_face, WINDOW_DEADLINE, 0.1)
+        click(main, (START_X, START_Y), menu)
+        run.wait_for_test_end()
+
+        before = others()
+        click(main, harness.RESULTS, menu)
+        results = new_window(before, "results window")
+        expect_inside(results, (2 * 240 + 50, 4 * 30 + 100), "results window of 2/4, 4 bars")
+
+        choose(5, 16)
+        run.click_start()
+        click(main, (START_X, START_Y), menu)
+        run.wait_for_test_end()
+        click(main, harness.RESULTS, menu)
+        expect_inside(results, (5 * 240 + 50, 16 * 30 + 100), "results window of 5/4, 16 bars")
+
+        # The results window covers HELP; the main window comes to the front.
+        subprocess.run(["xdotool", "windowactivate", "--sync", main], env=run.env(), timeout=30)
+        before = others()
+        click(main, (HELP_X, menu + HELP_Y))
+        help_window = new_window(before, "help window")
+        expect_inside(help_window, (658, 406), "help window")
+        # Dragged half off the bottom right, it comes back in when HELP shows it again.
+        run.xdotool("windowmove", "--sync", help_window, str(SMALL_SCREEN[0] - 300), str(SMALL_SCREEN[1] - 200))
+        wait_for("the help window to be dragged off the edge",
+                 lambda: frame_of(run, help_window)[0][0] > SMALL_SCREEN[0] - 400, WINDOW_DEADLINE, 0.1)
+        subprocess.run(["xdotool", "windowactivate", "--sync", main], env=run.env(), timeout=30)
+        click(main, (HELP_X, menu + HELP_Y))
+        expect_inside(help_window, (658, 406), "help window shown again")
+        subprocess.run(["import", "-window", "root", os.path.join(run.workdir, "on-screen.png")],
+                       env=run.env(), timeout=60)
+        run.terminate()
+    finally:
+        manager.terminate()
+        manager.wait(10)
+
+
+# Scenarios whose X server has a screen of its own size.
+SCREENS = {"on-screen": SMALL_SCREEN}
+
 SCENARIOS = {
     "keys": scenario_keys,
     "sound": scenario_sound,
@@ -644,6 +762,7 @@ SCENARIOS = {
     "save-failure": scenario_save_failure,
     "save-size-limit": scenario_save_size_limit,
     "focus": scenario_focus,
+    "on-screen": scenario_on_screen,
 }
 
 
@@ -665,7 +784,7 @@ def main():
         run = None
         display_lost = False
         try:
-            run = Run(os.path.abspath(args.build), workdir)
+            run = Run(os.path.abspath(args.build), workdir, SCREENS.get(args.scenario))
             SCENARIOS[args.scenario](run)
         except Failure as failure:
             display_lost = run is not None and (not run.display.alive(run.env()) or run.display_refused())

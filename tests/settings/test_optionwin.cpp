@@ -321,7 +321,7 @@ TEST_F(OptionsTest, EveryControlInItsPlace)
         }
         EXPECT_EQ(widgetChildren(box), expected) << b.name << ": contents and creation order";
     }
-    EXPECT_EQ(widgetChildren(&o), boxNames) << "every control lies in a group box";
+    EXPECT_EQ(widgetChildren(o.client->content()), boxNames) << "every control lies in a group box";
     EXPECT_EQ(controls + static_cast<int>(boxes.size()), 58);
 
     // The pictures, by identity with the accessors.

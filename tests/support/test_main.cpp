@@ -1,8 +1,9 @@
-// Test entry: the offscreen platform unless told otherwise, then the
-// application object, then GoogleTest.
+// Test entry: the offscreen platform on a large screen unless told
+// otherwise, then the application object, then GoogleTest.
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <cstdlib>
+#include <string_view>
 
 #include "platform/sound.h"
 
@@ -14,9 +15,12 @@ int main(int argc, char** argv)
 {
     // Run by itself to try a sound driver, as the program is.
     platform::answerSoundProbe();
-    // Test discovery runs the binary without the test's environment.
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // Test discovery runs the binary without the test's environment. The
+    // offscreen platform's own screen is smaller than the windows; unless a
+    // test names its screen, it runs on one that holds them.
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (!platform || std::string_view(platform) == "offscreen")
+        setenv("QT_QPA_PLATFORM", "offscreen:configfile=" VELVANE_TEST_SCREEN, 1);
     if (!std::getenv("SDL_AUDIODRIVER"))
         setenv("SDL_AUDIODRIVER", "dummy", 1);
     ::testing::InitGoogleTest(&argc, argv);

@@ -20,7 +20,11 @@ CLIENT_HEIGHT = 625
 # Controls in the main window's client area, (x, y, w, h), and their centres.
 START_REGION = (277, 308, 173, 76)
 OPTIONS_REGION = (68, 312, 141, 65)
+RESULTS_REGION = (523, 312, 141, 65)
 # ...and in the options window.
+TWO_BEATS_REGION = (458, 52, 23, 20)
+FIVE_BEATS_REGION = (702, 54, 23, 20)
+FOUR_BARS_REGION = (454, 158, 23, 20)
 SIXTEEN_BARS_REGION = (703, 158, 23, 20)
 LEVEL_2_REGION = (35, 166, 21, 21)
 
@@ -32,10 +36,13 @@ def centre(region):
 
 START = centre(START_REGION)
 OPTIONS = centre(OPTIONS_REGION)
+RESULTS = centre(RESULTS_REGION)
 SIXTEEN_BARS = centre(SIXTEEN_BARS_REGION)
 LEVEL_2 = centre(LEVEL_2_REGION)
 
 WINDOW_DEADLINE = 60  # seconds for a window or a server to come up
+# The X server's screen, width and height, unless a run names its own.
+DEFAULT_SCREEN = (1280, 1024)
 
 
 class Failure(Exception):
@@ -114,14 +121,15 @@ class Display:
     Numbers are drawn from a range people rarely pick by hand, so a server
     started by hand on a low number cannot meet one of these."""
 
-    def __init__(self, workdir):
+    def __init__(self, workdir, screen=None):
+        width, height = screen or DEFAULT_SCREEN
         log = open(os.path.join(workdir, "xvfb.log"), "w")
         for attempt in range(30):
             number = random.randrange(200, 1000)
             read_end, write_end = os.pipe()
             # With -displayfd the server writes the number once it listens.
             self.process = subprocess.Popen(
-                ["Xvfb", f":{number}", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
+                ["Xvfb", f":{number}", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24",
                  "-nolisten", "tcp", "-noreset"],
                 pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=log)
             os.close(write_end)
