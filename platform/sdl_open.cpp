@@ -91,6 +91,17 @@ Output startOn(const std::string& driver, bool needOutputs, const Wanted& wanted
     return out;
 }
 
+// SDL keeps per-thread data (its error text) for every thread that calls it,
+// which only the thread itself can free.
+std::function<Output()> onOwnThread(std::function<Output()> work)
+{
+    return [work = std::move(work)] {
+        Output out = work();
+        SDL_TLSCleanup();
+        return out;
+    };
+}
+
 // An open in this process that did not answer. It cannot be cancelled, and
 // SDL's audio must not be quit under it: should it return some day (its
 // server gone or mended) it goes on inside the driver. Until then no SDL
@@ -126,7 +137,7 @@ void sayHung(const std::string& name, Hung& hung)
 // answer is kept as the stuck call.
 Output openHere(std::function<Output()> work, const std::string& name, Hung& hung, const GiveUp& giveUp)
 {
-    DetachedCall<Output> call(std::move(work));
+    DetachedCall<Output> call(onOwnThread(std::move(work)));
     if (std::optional<Output> out = call.wait(kAnswerTime, giveUp))
         return *out;
     Output out;
@@ -265,9 +276,8 @@ Output stillStuck()
     return out;
 }
 
-} // namespace
 
-Output chooseAndOpen(const Wanted& wanted, Hung& hung, const GiveUp& giveUp)
+Output chooseAndOpenOnThisThread(const Wanted& wanted, Hung& hung, const GiveUp& giveUp)
 {
     QuietAlsa quiet;
     if (stuck())
@@ -297,6 +307,13 @@ Output chooseAndOpen(const Wanted& wanted, Hung& hung, const GiveUp& giveUp)
             break;
     }
     return last;
+}
+
+} // namespace
+
+Output chooseAndOpen(const Wanted& wanted, Hung& hung, const GiveUp& giveUp)
+{
+    return onOwnThread([&] { return chooseAndOpenOnThisThread(wanted, hung, giveUp); })();
 }
 
 Output reopen(const Wanted& wanted, const std::string& driver, Hung& hung, const GiveUp& giveUp)
