@@ -13,7 +13,7 @@ namespace timebase {
 
 int64_t ticksof(int64_t beatUnits, int64_t ticksPerBeat)
 {
-    return TruncToInt64(static_cast<double>(beatUnits) / 60.0 * static_cast<double>(ticksPerBeat));
+    return TruncToInt64(static_cast<double>(beatUnits) / beatUnitsPerBeat * static_cast<double>(ticksPerBeat));
 }
 
 int64_t beatunitsof(int64_t ticks, int64_t ticksPerBeat)
@@ -22,7 +22,7 @@ int64_t beatunitsof(int64_t ticks, int64_t ticksPerBeat)
     // result is 0 rather than a division by zero.
     if (ticksPerBeat == 0)
         return 0;
-    return TruncToInt64(static_cast<double>(ticks) / static_cast<double>(ticksPerBeat) * 60.0);
+    return TruncToInt64(static_cast<double>(ticks) / static_cast<double>(ticksPerBeat) * beatUnitsPerBeat);
 }
 
 } // namespace timebase

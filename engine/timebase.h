@@ -7,6 +7,10 @@
 
 namespace timebase {
 
+// Beat units a beat: the group table's offsets and the next-bar timing are
+// counted in them.
+constexpr int64_t beatUnitsPerBeat = 60;
+
 // How many ticks before the bar line a hit already counts: an earlier hit is
 // refused, and in listen-and-play mode hits open this long before the listen
 // bar ends.

@@ -26,10 +26,10 @@ import velvane_e2e as e2e  # noqa: E402
 # cleared just before it). The next bar shows 80 beat units before the bar's
 # end, so the picture is taken before that.
 TICKSPEED = 60
-BEAT_S = TICKSPEED / 60
+BEAT_S = TICKSPEED * e2e.TICK
 COUNT_IN_S = 4 * BEAT_S
 TAPS = 3
-AFTER_BEAT_S = 1 / 60
+AFTER_BEAT_S = e2e.TICK
 # Colours enough for the window's pictures, few enough for a small file.
 COLOURS = 64
 

@@ -12,10 +12,10 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
 from program import SIXTEEN_BARS, BenchError, Program, load, now, start_recorder  # noqa: E402
-from harness import PRESTART_S, expected_clicks as expected_click_names  # noqa: E402
+from harness import PRESTART_S, TICKS_PER_SECOND, expected_clicks as expected_click_names  # noqa: E402
 from recording import Recording, median  # noqa: E402
 
-TICKSPEED = 30        # ticks of 1/60 s per beat: 120 bpm
+TICKSPEED = 30        # ticks per beat: 120 bpm
 BEATS = 4             # the initial 4/4
 BARS = 16
 EARLYCHANGE = 80      # the initial next-bar timing
@@ -102,7 +102,7 @@ def expected_clicks():
 
 def analyse(rec, expected, pressed_s=None):
     onsets = [rec.monotonic_ns(i) / 1e6 for i in rec.onsets()]  # ms
-    ideal = TICKSPEED * 1000 / 60
+    ideal = TICKSPEED * 1000 / TICKS_PER_SECOND
     lines = [rec.clock_drift_text()]
     if len(onsets) < 2:
         lines.append(f"clicks found {len(onsets)} of {expected}")
@@ -115,12 +115,12 @@ def analyse(rec, expected, pressed_s=None):
     if pressed_s is not None:
         lines.append(f"count-in's first click {onsets[0] - pressed_s * 1000:.1f} ms after the START press "
                      f"(the wait is {PRESTART_S * 1000:.0f} ms)")
-    # Where each click falls after its beat's tick (ticks of 1/60 s on the
-    # monotonic clock, as the program counts them): the tick the clicks
-    # follow is taken from them all.
-    places = sorted(t * 60 / 1000 - b * TICKSPEED for b, t in zip(beats, onsets))
+    # Where each click falls after its beat's tick (ticks on the monotonic
+    # clock, as the program counts them): the tick the clicks follow is
+    # taken from them all.
+    places = sorted(t * TICKS_PER_SECOND / 1000 - b * TICKSPEED for b, t in zip(beats, onsets))
     origin = int(places[len(places) // 2])
-    after = sorted((p - origin) * 1000 / 60 for p in places)
+    after = sorted((p - origin) * 1000 / TICKS_PER_SECOND for p in places)
     lines.append(f"clicks after their beat's tick ms: min {after[0]:.1f} / median {median(after):.1f} / "
                  f"max {after[-1]:.1f}")
     lines.append(f"inter-onset ms: min {iois[0]:.2f} / median {median(iois):.2f} / max {iois[-1]:.2f} "
@@ -167,7 +167,7 @@ def run(program, server_pid, recorder, work):
     program.set_options(SIXTEEN_BARS)
     time.sleep(1)
 
-    beat_s = TICKSPEED / 60
+    beat_s = TICKSPEED / TICKS_PER_SECOND
     test_s = PRESTART_S + (BARS + 1) * BEATS * beat_s + BEATS * beat_s
     raw = os.path.join(work, "rec.raw")
     rec_proc = start_recorder(recorder, raw, test_s + 3)

@@ -22,13 +22,13 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
 from program import LEVEL_2, SIXTEEN_BARS, BenchError, Program, load, now, start_recorder  # noqa: E402
-from harness import PRESTART_S  # noqa: E402
+from harness import PRESTART_S, TICKS_PER_SECOND  # noqa: E402
 from recording import THRESHOLD, Recording, median, percentile  # noqa: E402
 
-TICKSPEED = 30          # ticks of 1/60 s per beat: 120 bpm
+TICKSPEED = 30          # ticks per beat: 120 bpm
 BEATS = 4               # the initial 4/4
 BARS = 16
-BEAT_S = TICKSPEED / 60
+BEAT_S = TICKSPEED / TICKS_PER_SECOND
 TAPPED_BARS = range(1, 15)  # of the test, after the count-in; the test ends in bar 15
 TAP_AFTER_BEAT_S = BEAT_S / 2
 KEY_HELD_S = 0.03

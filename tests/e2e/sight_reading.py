@@ -25,6 +25,7 @@ HEAD_RUN = 6  # a head is at least this wide a little above the staff line
 ABOVE_STAFF = 2
 BEAT_UNITS = harness.BEAT_UNITS
 PRESTART = harness.PRESTART_S
+TICKS_PER_SECOND = harness.TICKS_PER_SECOND
 
 
 def group_table(source_dir):
@@ -171,7 +172,7 @@ def sight_read(run, source_dir, tickspeed, earlychange, bars=4, beats=4, level=(
     # The test starts on the tick the pre-start wait ends in; the press
     # reaches the program and the wait ends a few milliseconds late (3 to 9
     # measured against the count-in's first click).
-    start_tick = int((pressed + PRESTART + 0.006) * 60)
+    start_tick = int((pressed + PRESTART + 0.006) * TICKS_PER_SECOND)
     head_offset = None
     notes = []
     unread = []
@@ -180,11 +181,11 @@ def sight_read(run, source_dir, tickspeed, earlychange, bars=4, beats=4, level=(
         # Bar 0 is shown from the test start, each next bar from its request
         # in the bar before; a moment for the repaint.
         shown = start_tick if bar == 0 else start_tick + bar * bar_span + bar_span - margin + 1
-        time.sleep(max(0.0, shown / 60 + 0.1 - time.monotonic()))
+        time.sleep(max(0.0, shown / TICKS_PER_SECOND + 0.1 - time.monotonic()))
         last = bar == bars - 1
         # Looked at again until it shows a bar other than the last one read;
         # two bars may look alike, so at the bar's start what it shows stands.
-        deadline = (start_tick + (bar + 1) * bar_span) / 60 - 0.05
+        deadline = (start_tick + (bar + 1) * bar_span) / TICKS_PER_SECOND - 0.05
         while True:
             rows = capture(run, CANVAS)
             heads = heads_on(rows) if rows else []
@@ -211,6 +212,6 @@ def sight_read(run, source_dir, tickspeed, earlychange, bars=4, beats=4, level=(
             onset = bar * bar_span + beat * tickspeed + int(offset / BEAT_UNITS * tickspeed)
             notes.append(onset)
             # The middle of the onset's tick.
-            player.due.put((start_tick + bar_span + onset + 0.5) / 60)
+            player.due.put((start_tick + bar_span + onset + 0.5) / TICKS_PER_SECOND)
     player.finish()
     return Played(player.tapped, pressed, notes, unread)

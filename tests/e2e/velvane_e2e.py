@@ -579,7 +579,7 @@ def scenario_focus(run):
         sys.exit(SKIP)
     try:
         # 40 ticks a beat: a bar of 160 ticks (2.67 s); a key is passed on
-        # by the early gate until 120 ticks into the count-in.
+        # by the early gate until the early window before the count-in's end.
         beat = 40
         bar = 4 * beat
         run.write_settings(f"tickspeed={beat}")
@@ -592,7 +592,7 @@ def scenario_focus(run):
         time.sleep(max(0.0, count_in_start + 0.3 - time.monotonic()))
         run.tapper.stdin.write("key Tab\n")
         run.tapper.stdin.flush()
-        check(time.monotonic() < count_in_start + (bar - 40) * TICK - 0.3,
+        check(time.monotonic() < count_in_start + (bar - harness.EARLY_WINDOW_TICKS) * TICK - 0.3,
               "the machine was too slow to press Tab early in the count-in")
 
         def active():

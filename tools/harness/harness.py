@@ -7,12 +7,27 @@ Everything waits on conditions with generous deadlines, so a loaded machine
 slows a run down without failing it."""
 import os
 import random
+import re
 import subprocess
 import time
 
-TICKS_PER_SECOND = 60
-BEAT_UNITS = 60  # of a beat, the unit of the next-bar request
-PRESTART_S = 2.0  # the wait between START and the count-in
+SOURCE_ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
+
+
+def program_constant(header, name):
+    """A whole-number constant as the program's header names it, so the runs
+    time the program by the figures it is built with."""
+    with open(os.path.join(SOURCE_ROOT, header)) as f:
+        found = re.search(rf"\b{name} = (-?[0-9']+);", f.read())
+    if not found:
+        raise LookupError(f"{name} is not named in {header}")
+    return int(found.group(1).replace("'", ""))
+
+
+TICKS_PER_SECOND = program_constant("platform/ticks.h", "ticksPerSecond")
+BEAT_UNITS = program_constant("engine/timebase.h", "beatUnitsPerBeat")  # the unit of the next-bar request
+EARLY_WINDOW_TICKS = program_constant("engine/timebase.h", "earlyWindowTicks")  # a hit this early counts
+PRESTART_S = program_constant("engine/window1.h", "prestartWaitMs") / 1000  # from START to the count-in
 
 # The main window's client area is 960 x 625 under the menu bar.
 MAIN_WIDTH = 960
