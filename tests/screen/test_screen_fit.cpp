@@ -1,8 +1,9 @@
 // Every window the program shows or resizes lies inside the available area of
 // the screen, frame and all, wherever the main window stands on it. ctest runs
-// this program once for each screen of a table (VELVANE_SCREEN names it as
-// WxH@SCALE%); a window larger than the screen's area is made smaller and its
-// content scrolls.
+// this program once for each screen of a table; VELVANE_MAIN_SCREEN is the
+// index of the screen the main window stands on (0 when unset) and
+// VELVANE_SCREEN names it as WxH@SCALE%. A window larger than the screen's
+// area is made smaller and its content scrolls.
 #include "scoring/resultswin.h"
 #include "settings/helpwin.h"
 #include "settings/optionwin.h"
@@ -45,15 +46,21 @@ std::string text(const QRect& r)
 
 class ScreenFitTest : public AppTest {
 protected:
-    static QRect area() { return QGuiApplication::primaryScreen()->availableGeometry(); }
+    static QScreen* mainScreen()
+    {
+        const QList<QScreen*> screens = QGuiApplication::screens();
+        return screens.value(qEnvironmentVariableIntValue("VELVANE_MAIN_SCREEN"), nullptr);
+    }
+    static QRect area() { return mainScreen()->availableGeometry(); }
 
     Window1& shownMainWindow(Place place)
     {
         Window1& w = openWindow();
+        const QRect a = area();
+        w.move(a.topLeft());
         w.show();
         waitExposed(&w);
         const QSize outer = w.frameGeometry().size();
-        const QRect a = area();
         switch (place) {
         case Place::Centred:
             w.move(a.center() - QPoint(outer.width() / 2, outer.height() / 2));
@@ -66,6 +73,7 @@ protected:
             break;
         }
         QCoreApplication::processEvents();
+        EXPECT_EQ(w.screen(), mainScreen()) << "the main window is not on the screen asked for";
         return w;
     }
 
@@ -122,7 +130,8 @@ TEST_F(ScreenFitTest, TheScreenIsTheOneAskedFor)
     const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("^(\\d+)x(\\d+)@(\\d+)$")).match(asked);
     ASSERT_TRUE(m.hasMatch()) << "VELVANE_SCREEN is " << asked.toStdString();
     const double scale = m.captured(3).toDouble() / 100;
-    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QScreen* screen = mainScreen();
+    ASSERT_NE(screen, nullptr) << "no screen " << qEnvironmentVariableIntValue("VELVANE_MAIN_SCREEN");
     EXPECT_DOUBLE_EQ(screen->devicePixelRatio(), scale);
     EXPECT_LE(std::abs(screen->geometry().width() * scale - m.captured(1).toInt()), scale);
     EXPECT_LE(std::abs(screen->geometry().height() * scale - m.captured(2).toInt()), scale);
