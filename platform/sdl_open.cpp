@@ -214,6 +214,9 @@ Probe probe(const Candidate& c, const GiveUp& giveUp)
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+    // The sound libraries' own complaints there (sndio's, ALSA's) are not
+    // the user's: the mixer says what came of the attempt.
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e)
         env.emplace_back(*e);

@@ -24,7 +24,7 @@ TEST_P(ProgramWithAHungSoundServer, StartsWithoutSoundAndEndsOnASignal)
     using testsupport::SoundServer;
     if (const QStringList absent = SoundServer::missing(SoundServer::Kind::PipeWireWithoutSessionManager);
         !absent.isEmpty()) {
-        GTEST_SKIP() << "not installed here: " << absent.join(' ').toStdString() << " (tools/setup.sh)";
+        GTEST_SKIP() << "not installed here: " << absent.join(' ').toStdString() << " (tools/setup.sh; the session manager with --bench)";
     }
     SoundServer server;
     ASSERT_TRUE(server.start(SoundServer::Kind::PipeWireWithoutSessionManager));

@@ -74,7 +74,7 @@ protected:
     void needs(SoundServer::Kind kind)
     {
         if (const QStringList absent = SoundServer::missing(kind); !absent.isEmpty()) {
-            GTEST_SKIP() << "not installed here: " << absent.join(' ').toStdString() << " (tools/setup.sh)";
+            GTEST_SKIP() << "not installed here: " << absent.join(' ').toStdString() << " (tools/setup.sh; the session manager with --bench)";
         }
     }
     // The server of this kind, up, for the mixer in this process.
