@@ -180,7 +180,7 @@ TEST_F(ScreenFitTest, ResultsWindowAtEverySizeTheResultsButtonSets)
             }
             EXPECT_EQ(w.centralWidget()->size(), QSize(960, 625)) << "the main window keeps its size";
             delete resultswin::existing();
-            window.reset();
+            resetCase();
         }
     }
 }
@@ -204,7 +204,7 @@ TEST_F(ScreenFitTest, OptionsWindowFromTheOptionsButton)
         w.BevelButton2_Action();
         EXPECT_TRUE(checked) << "the options window was not shown";
         EXPECT_EQ(w.centralWidget()->size(), QSize(960, 625)) << "the main window keeps its size";
-        window.reset();
+        resetCase();
     }
 }
 
@@ -229,6 +229,6 @@ TEST_F(ScreenFitTest, HelpWindowFromTheHelpButton)
         expectInside(help, QSize(400, 300));
         EXPECT_EQ(w.centralWidget()->size(), QSize(960, 625)) << "the main window keeps its size";
         delete help;
-        window.reset();
+        resetCase();
     }
 }
