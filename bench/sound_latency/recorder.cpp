@@ -87,6 +87,9 @@ int main(int argc, char** argv)
         std::fwrite(buffer.data(), 1, size_t(n), audio);
         total += n;
         std::fprintf(meta, "read %lld %lld\n", static_cast<long long>(now), total);
+        // Readable while it records, by a benchmark that plays along.
+        std::fflush(audio);
+        std::fflush(meta);
         if (first == 0) {
             first = now;
             std::printf("ready\n");

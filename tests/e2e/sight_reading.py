@@ -143,6 +143,10 @@ class Player:
             self.tapped.append(time.monotonic())
             self.run.tap()
 
+    def play(self, start_tick, ticks):
+        """Taps `ticks` after the test's start tick, in the middle of that tick."""
+        self.due.put((start_tick + ticks + 0.5) / TICKS_PER_SECOND)
+
     def press_start(self):
         """Presses START through the tapper; returns the time of the press."""
         window, height = self.run.window
@@ -160,14 +164,15 @@ class Player:
         self.thread.join(30)
 
 
-def sight_read(run, source_dir, tickspeed, earlychange, bars=4, beats=4, level=(0, 2)):
+def sight_read(run, source_dir, tickspeed, earlychange, bars=4, beats=4, level=(0, 2), player=None):
     """Plays one test from its START: reads every bar when it is shown and
-    taps its notes on their onset ticks. Returns what was played."""
+    has `player` (a Player by default) play its notes, each given as ticks
+    after the test's start. Returns what was played."""
     table = group_table(source_dir)
     groups = sorted({(advance, tuple(offsets)) for _, advance, offsets in table[level[0]:level[1] + 1]})
     bar_span = tickspeed * beats
     margin = int(earlychange / BEAT_UNITS * tickspeed)
-    player = Player(run)
+    player = player or Player(run)
     pressed = player.press_start()
     # The test starts on the tick the pre-start wait ends in; the press
     # reaches the program and the wait ends a few milliseconds late (3 to 9
@@ -211,7 +216,6 @@ def sight_read(run, source_dir, tickspeed, earlychange, bars=4, beats=4, level=(
         for beat, offset in reading:
             onset = bar * bar_span + beat * tickspeed + int(offset / BEAT_UNITS * tickspeed)
             notes.append(onset)
-            # The middle of the onset's tick.
-            player.due.put((start_tick + bar_span + onset + 0.5) / TICKS_PER_SECOND)
+            player.play(start_tick, bar_span + onset)
     player.finish()
     return Played(player.tapped, pressed, notes, unread)

@@ -12,6 +12,11 @@
 //                                  an event due at TIME (default 144 60 100)
 //   pollerror FROM UNTIL [CODE]    Pm_Poll and Pm_Read answer CODE (default
 //                                  pmHostError) from FROM until UNTIL
+//   live PATH                      notes appended to PATH while the program
+//                                  runs, "note TIME [STATUS [DATA1 [DATA2]]]"
+//                                  with TIME in seconds on CLOCK_MONOTONIC,
+//                                  read at each Pm_Poll (a benchmark that
+//                                  plays along with what it hears)
 //   take                           the notes after it are timed from the next
 //                                  origin: the first Pm_Poll after the stream
 //                                  was opened again (a later test)
@@ -83,6 +88,8 @@ struct Script {
     Clock::time_point origin;
     bool ptStarted = false;
     Clock::time_point ptOrigin;
+    std::string livePath;
+    std::streamoff liveRead = 0; // bytes of livePath taken so far
 };
 
 // Where a "leak" line's block is made and then dropped; volatile, so the
@@ -118,6 +125,52 @@ void log(const char* format, ...)
     std::fclose(f);
 }
 
+// Into the queue in the order of the events' times, within their take.
+void addEvent(const Event& e)
+{
+    Script& s = script();
+    auto at = s.events.begin();
+    while (at != s.events.end() && (at->take < e.take || (at->take == e.take && at->at <= e.at)))
+        ++at;
+    s.events.insert(at, e);
+}
+
+// A note line's time and message after its kind word.
+Event noteFrom(std::istringstream& words, int take)
+{
+    Event e;
+    e.take = take;
+    int status = 144, data1 = 60, data2 = 100;
+    words >> e.at >> status >> data1 >> data2;
+    e.message = Pm_Message(status, data1, data2);
+    return e;
+}
+
+// The live file's whole lines added since the last reading, as notes of the
+// current take timed from its origin.
+void readLive()
+{
+    Script& s = script();
+    if (s.livePath.empty())
+        return;
+    std::ifstream in(s.livePath);
+    if (!in)
+        return;
+    in.seekg(s.liveRead);
+    const double originS = std::chrono::duration<double>(s.origin.time_since_epoch()).count();
+    std::string line;
+    while (std::getline(in, line) && !in.eof()) {
+        s.liveRead += std::streamoff(line.size() + 1);
+        std::istringstream words(line);
+        std::string kind;
+        if (!(words >> kind) || kind != "note")
+            continue;
+        Event e = noteFrom(words, s.take);
+        e.at -= originS;
+        addEvent(e);
+    }
+}
+
 void load()
 {
     Script& s = script();
@@ -151,15 +204,9 @@ void load()
             }
             s.devices.push_back(d);
         } else if (kind == "note") {
-            Event e;
-            e.take = s.takesRead;
-            int status = 144, data1 = 60, data2 = 100;
-            words >> e.at >> status >> data1 >> data2;
-            e.message = Pm_Message(status, data1, data2);
-            auto at = s.events.begin();
-            while (at != s.events.end() && (at->take < e.take || (at->take == e.take && at->at <= e.at)))
-                ++at;
-            s.events.insert(at, e);
+            addEvent(noteFrom(words, s.takesRead));
+        } else if (kind == "live") {
+            words >> s.livePath;
         } else if (kind == "take") {
             ++s.takesRead;
         } else if (kind == "leak") {
@@ -317,6 +364,7 @@ PmError Pm_Poll(PortMidiStream* stream)
         s.origin = Clock::now();
         log("origin %d", s.take);
     }
+    readLive();
     if (const int fault = pollFault()) {
         log("poll %d", fault);
         return PmError(fault);

@@ -1,0 +1,281 @@
+#!/usr/bin/env python3
+"""Runs one real continuous test of 16 bars at the first level, reads each bar
+off the canvas as a player does, and plays every note where its click is
+heard (on a beat) or would be (between beats); reports the program's own
+scoring and where in its tick each click was heard.
+
+follow_click.py VELVANE WRITE_DATAFILE RECORDER WORK
+    FOLLOW_INPUT=keys|midi and FOLLOW_BPM=120|90 pick the case; BENCH_SERVER
+    and VELVANE_SOUND_BUFFER name the device buffer. Expects XDG_RUNTIME_DIR
+    (a sound server with the null sink ci_null) and, for MIDI,
+    LD_LIBRARY_PATH on the stand-in PortMidi.
+
+Where the clicks are heard: the recording of the sink's monitor is read while
+it records. The count-in's clicks give the heard place of the clock's start;
+the program sees each later tick at the first pass of the 10 ms clock after
+its boundary (the grid holds from the start), and its click is heard that
+many passes after the start's. A note is played then: a key through XTest
+from one long-lived `xdotool -`, or a Note On that the stand-in PortMidi
+delivers at that moment.
+"""
+import math
+import os
+import queue
+import subprocess
+import sys
+import threading
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
+from program import SIXTEEN_BARS, BenchError, Program, load, now, start_recorder  # noqa: E402
+from harness import PRESTART_S, TICKS_PER_SECOND, program_constant  # noqa: E402
+from recording import QUIET_NS, THRESHOLD, Recording, median  # noqa: E402
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "e2e"))
+import sight_reading  # noqa: E402
+
+SOURCE_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
+EARLYCHANGE = 80  # the next bar shows 1 1/3 beats before its bar line, in time to read it
+
+BEATS = 4
+BARS = 16
+PASS_NS = program_constant("engine/clockphase.h", "periodMs") * 1_000_000  # the test clock's period
+START_INTO_TICK_NS = program_constant("engine/clockphase.h", "startNs")  # where in its tick it starts
+NS = 1_000_000_000
+TAP_KEY = "j"
+
+
+def tick_start_ns(tick):
+    """The first nanosecond of tick `tick` on the monotonic clock, as the
+    program counts ticks."""
+    return tick // TICKS_PER_SECOND * NS + (tick % TICKS_PER_SECOND * NS + TICKS_PER_SECOND - 1) // TICKS_PER_SECOND
+
+
+def ticks_at(ns):
+    return ns // NS * TICKS_PER_SECOND + ns % NS * TICKS_PER_SECOND // NS
+
+
+def passes_to(ticks):
+    """Passes from the clock's start to the pass that first sees the tick
+    `ticks` after the start's."""
+    boundary_ns = ticks * NS / TICKS_PER_SECOND - START_INTO_TICK_NS
+    return math.ceil(boundary_ns / PASS_NS - 1e-9)
+
+
+def buffer_frames():
+    chosen = os.environ.get("VELVANE_SOUND_BUFFER")
+    if chosen:
+        return int(chosen)
+    return 64 if os.environ.get("BENCH_SERVER") == "pipewire" else 128
+
+
+def heard_clicks(raw, after_ns):
+    """Monotonic times of the onsets recorded so far after `after_ns`; only
+    the samples after it are scanned, so this keeps up while it records."""
+    try:
+        rec = Recording(raw)
+    except (OSError, ValueError, IndexError):
+        return []
+    later = [n for t, n in rec.reads if t > after_ns]
+    if not later:
+        return []
+    # Samples delivered by the first read after the moment may be earlier.
+    first = max(0, later[0] - rec.rate // 10)
+    found, last = [], -10 ** 18
+    quiet = QUIET_NS * rec.rate // NS
+    samples = rec.samples
+    for i in range(first, len(samples)):
+        if samples[i] > THRESHOLD or samples[i] < -THRESHOLD:
+            if i - last > quiet:
+                found.append(i)
+            last = i
+    return [t for t in (rec.monotonic_ns(i) for i in found) if t > after_ns]
+
+
+class Follower:
+    """The player sight_reading.sight_read hands the notes to: it presses
+    START, hears the count-in, and plays each note where the program's pass
+    sees its tick, heard: through `send(when_ns)` at that moment (keys), or
+    ahead of it (`ahead`, MIDI)."""
+
+    def __init__(self, program, raw, ticks_per_beat, send, ahead, after_press):
+        self.program, self.raw, self.ticks_per_beat = program, raw, ticks_per_beat
+        self.send, self.ahead, self.after_press = send, ahead, after_press
+        self.due = queue.Queue()
+        self.tapped = []
+        self.planned = []
+        self.start_heard = None
+        self.error = None
+        # Reading the bars must not hold the playing thread back.
+        sys.setswitchinterval(0.0005)
+        self.thread = threading.Thread(target=self._play, daemon=True)
+
+    def press_start(self):
+        self.pressed = time.monotonic_ns()
+        self.program.press_start()
+        self.after_press()
+        self.thread.start()
+        return self.pressed / NS
+
+    def play(self, start_tick, ticks):
+        self.due.put(ticks)
+
+    def _play(self):
+        try:
+            self.start_heard = self._hear_start()
+        except BenchError as e:
+            self.error = e
+            return
+        while True:
+            ticks = self.due.get()
+            if ticks is None:
+                return
+            when = int(self.start_heard + passes_to(ticks) * PASS_NS)
+            self.planned.append(when)
+            if not self.ahead:
+                time.sleep(max(0.0, (when - time.monotonic_ns()) / NS))
+                when = time.monotonic_ns()
+            self.send(when)
+            self.tapped.append(when / NS)
+
+    def _hear_start(self):
+        """The heard place of the clock's start (the count-in's first click is
+        played at it), from each click of the count-in less its passes."""
+        count_in = []
+        deadline = now() + PRESTART_S + 3
+        while len(count_in) < BEATS - 1 and now() < deadline:
+            time.sleep(0.05)
+            count_in = heard_clicks(self.raw, self.pressed + int(1.5 * NS))[:BEATS - 1]
+        if len(count_in) < BEATS - 1:
+            raise BenchError(f"heard {len(count_in)} clicks of the count-in")
+        return median(sorted(t - passes_to(k * self.ticks_per_beat) * PASS_NS for k, t in enumerate(count_in)))
+
+    def finish(self):
+        self.due.put(None)
+        self.thread.join(60)
+        if self.error:
+            raise self.error
+
+
+class Screen:
+    """What sight_reading.capture needs of a run: the main window and the
+    environment of its display."""
+
+    def __init__(self, program, work):
+        self.window = (program.wid, program.menu + sight_reading.harness.CLIENT_HEIGHT)
+        self.workdir = work
+
+    def env(self):
+        return dict(os.environ)
+
+
+def keys_sender(wid):
+    """Taps through XTest, from one xdotool reading its commands from stdin."""
+    tapper = subprocess.Popen(["xdotool", "-"], stdin=subprocess.PIPE, text=True)
+
+    def send(_when):
+        tapper.stdin.write(f"key {TAP_KEY}\n")
+        tapper.stdin.flush()
+
+    def focus():
+        tapper.stdin.write(f"windowfocus {wid}\n")
+        tapper.stdin.flush()
+
+    return send, focus, tapper
+
+
+def midi_sender(live_path):
+    """Note Ons the stand-in PortMidi delivers at the given monotonic times."""
+    def send(when):
+        with open(live_path, "a") as f:
+            f.write(f"note {when / NS:.6f}\n")
+    return send
+
+
+def scored(program):
+    """(perfect, near, way off, notes) of the test, from the program's data
+    file."""
+    reader = os.path.join(os.path.dirname(program.velvane), "tests", "read_datafile")
+    folder = os.path.join(program.data_home, "Velvane")
+    deadline = now() + 30
+    while now() < deadline:
+        out = subprocess.run([reader, folder], capture_output=True, text=True)
+        data = dict(line.split("=", 1) for line in out.stdout.splitlines() if "=" in line)
+        if data.get("line1") == "1":
+            rows = int(data["line2"])
+            return tuple(round(float(data[k]) * rows / 100) for k in ("line4", "line5", "line6")) + (rows,)
+        time.sleep(0.25)
+    raise BenchError("the test's result was not saved")
+
+
+def run(program, recorder, work, inp, bpm):
+    ticks_per_beat = 60 * TICKS_PER_SECOND // bpm
+    beat_s = ticks_per_beat / TICKS_PER_SECOND
+    time.sleep(1)
+    program.set_options(SIXTEEN_BARS)
+    time.sleep(1)
+    test_s = PRESTART_S + (BARS + 2) * BEATS * beat_s + 1
+    raw = os.path.join(work, "rec.raw")
+    rec_proc = start_recorder(recorder, raw, test_s + 2)
+    time.sleep(0.5)
+    load_start = load()
+    tapper = None
+    focus = lambda: None  # noqa: E731
+    if inp == "keys":
+        send, focus, tapper = keys_sender(program.wid)
+    else:
+        send = midi_sender(os.path.join(work, "midi-live.txt"))
+    follower = Follower(program, raw, ticks_per_beat, send, inp == "midi", focus)
+    played = sight_reading.sight_read(Screen(program, work), SOURCE_DIR, ticks_per_beat, EARLYCHANGE, BARS,
+                                      player=follower)
+    follower.finish()
+    rec_proc.wait()
+    if tapper:
+        tapper.stdin.close()
+        tapper.wait(10)
+    perfect, near, way_off, rows = scored(program)
+
+    # Where each click of the test was heard in its beat's tick. The clock's
+    # start lies a sound path (at least one buffer, less than a tick more)
+    # before its heard place, 2 ms into its tick.
+    buffer_ns = buffer_frames() * NS // 44100
+    start_tick = ticks_at(int(follower.start_heard) - buffer_ns - START_INTO_TICK_NS)
+    heard = heard_clicks(raw, follower.pressed + int(1.5 * NS))
+    places = []
+    for k in range(BEATS, (BARS + 1) * BEATS):
+        boundary = tick_start_ns(start_tick + k * ticks_per_beat)
+        near_click = [t for t in heard if boundary - 5_000_000 <= t < boundary + 40_000_000]
+        if near_click:
+            places.append((near_click[0] - boundary) / 1e6)
+    late = sorted((t * NS - p) / 1e6 for t, p in zip(follower.tapped, follower.planned))
+    print(f"load {load_start} at START, {load()} at the end; buffer {buffer_frames()} frames")
+    print(f"notes read {len(played.notes)}, played {len(follower.tapped)}"
+          + (f", late to their moment {late[0]:.2f} / {median(late):.2f} / {late[-1]:.2f} ms" if late else "")
+          + f"; clicks of the test heard {len(places)} of {BARS * BEATS}"
+          + (f"; not read in time: {', '.join(played.unread)}" if played.unread else ""))
+    places.sort()
+    server = os.environ.get("BENCH_SERVER", "pulseaudio")
+    heard_text = (f"{places[0]:.1f} / {median(places):.1f} / {places[-1]:.1f} ms into the tick" if places
+                  else "no click heard")
+    return (f"follow {inp} {server} {bpm} bpm: perfect {perfect} of {rows} ({100 * perfect / rows:.1f} %), "
+            f"near {near}, way off {way_off}; heard {heard_text}")
+
+
+def main():
+    velvane, write_datafile, recorder, work = sys.argv[1:5]
+    inp = os.environ.get("FOLLOW_INPUT", "keys")
+    bpm = int(os.environ.get("FOLLOW_BPM", "120"))
+    settings = [f"tickspeed={60 * TICKS_PER_SECOND // bpm}", "listenplay=0", f"earlychange={EARLYCHANGE}"]
+    if inp == "midi":
+        settings.append("midiinput=1")
+    try:
+        with Program(velvane, write_datafile, work, settings) as program:
+            print(run(program, recorder, work, inp, bpm))
+            return 0
+    except BenchError as e:
+        print(f"follow {inp} {os.environ.get('BENCH_SERVER', 'pulseaudio')} {bpm} bpm: failed: {e}")
+        return 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
