@@ -72,8 +72,12 @@ public:
             return waitUntil([this] { return answers(); });
         }
         writePipeWireSink();
-        if (kind == Kind::PipeWire)
+        // WirePlumber needs the bus from its start.
+        if (kind == Kind::PipeWire) {
             launch("dbus-daemon", {"--session", "--nofork", "--address=unix:path=" + runtime() + "/bus"});
+            if (!waitUntil([this] { return QFile::exists(runtime() + "/bus"); }))
+                return false;
+        }
         launch("pipewire", {});
         if (!waitUntil([this] { return QFile::exists(runtime() + "/pipewire-0"); }))
             return false;
