@@ -470,7 +470,11 @@ def scenario_midi_faults(run):
     # Errors through most of the first played bar.
     error_from, error_until = BAR_TICKS * TICK, 2 * BAR_TICKS * TICK - 0.2
     lines = ["device broken fails", "device standin-keys", f"pollerror {error_from:.3f} {error_until:.3f} -10000"]
-    lines += midi_notes(GRID)
+    # The stand-in times its notes from its first poll, which a loaded machine
+    # can hold back by several ticks; the last beat stays unplayed so that no
+    # note is due after the test's end.
+    notes = GRID[:-BEAT_TICKS // GRID_TICKS]
+    lines += midi_notes(notes)
     data = midi_run(run, lines)
     check(hits_were_scored(data), f"the MIDI notes were not scored after the faults: {data}")
     log = read_log(run)
@@ -481,7 +485,7 @@ def scenario_midi_faults(run):
     most = 3 * (error_until - error_from) / 0.010 + 20
     check(0 < errors <= most, f"{errors} polls answered with an error, expected 1 to {most:.0f}")
     reads = [entry for entry in log if entry[1] == "read"]
-    check(len(reads) == len(GRID), f"{len(reads)} of {len(GRID)} notes read after the errors")
+    check(len(reads) == len(notes), f"{len(reads)} of {len(notes)} notes read after the errors")
 
 
 def scenario_save_failure(run):
