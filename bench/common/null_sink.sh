@@ -84,8 +84,12 @@ bench_start_null_sink() {
     if [[ $bench_server == pipewire ]]; then
         bench_start_pipewire
     else
-        pulseaudio --start --exit-idle-time=-1 -n --load=module-native-protocol-unix \
-            --load="module-null-sink sink_name=ci_null norewinds=1" 2>"$bench_work/pulse.log"
+        # BENCH_SERVER_LOG=1: the server's debug log (underruns, latency
+        # requests), timed, in pulse.log of the work folder (KEEP_WORK keeps it).
+        local log=()
+        [[ -n ${BENCH_SERVER_LOG:-} ]] && log=(--log-level=debug --log-time=1 "--log-target=file:$bench_work/pulse.log")
+        pulseaudio --start --exit-idle-time=-1 -n "${log[@]}" --load=module-native-protocol-unix \
+            --load="module-null-sink sink_name=ci_null norewinds=1" 2>>"$bench_work/pulse.log"
     fi
 }
 

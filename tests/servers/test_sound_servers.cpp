@@ -1,8 +1,10 @@
 // The SDL mixer against real sound servers in folders of the test's own: the
 // driver it chooses, a driver that never answers, and sound that comes back
-// with a server that starts late or is killed and restarted during a test.
+// with a server that starts late or is killed and restarted during a test,
+// and the latency after a server that stalls.
 // Skipped where the servers are not installed (tools/setup.sh installs them).
 #include "platform/sound.h"
+#include "platform/ticks.h"
 #include "support/scoped_env.h"
 #include "support/sound_server.h"
 
@@ -16,6 +18,8 @@
 #include <chrono>
 #include <cstdio>
 #include <future>
+#include <algorithm>
+#include <cmath>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -137,8 +141,10 @@ TEST_F(SoundServers, ADriverThatNeverAnswersIsGivenUpAndTheNextOneTried)
     mixer.close();
 }
 
-// Onsets of the clicks in a raw 16-bit mono recording, and its loudest sample.
+// Onsets of the clicks in a raw 16-bit mono recording (44100 Hz, in
+// samples), and its loudest sample.
 struct Heard {
+    std::vector<qsizetype> onsets;
     int clicks = 0;
     int loudest = 0;
 };
@@ -159,11 +165,35 @@ Heard listen(const QString& raw)
         heard.loudest = std::max(heard.loudest, v);
         if (v > kThreshold) {
             if (i - last > kQuiet)
-                ++heard.clicks;
+                heard.onsets.push_back(i);
             last = i;
         }
     }
+    heard.clicks = int(heard.onsets.size());
     return heard;
+}
+
+// Runs the GUI thread's events (the mixer's timers) for `ms`.
+void runEvents(int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+// Plays `sound` every 100 ms from the GUI thread as a test does, for `ms`;
+// returns the monotonic time of each play.
+std::vector<int64_t> playFor(platform::SdlMixer& mixer, const platform::Sound& sound, int ms)
+{
+    constexpr int kIntervalMs = 100;
+    std::vector<int64_t> plays;
+    for (int played = 0; played < ms; played += kIntervalMs) {
+        plays.push_back(platform::monotonicNanoseconds());
+        mixer.play(sound);
+        runEvents(kIntervalMs);
+    }
+    return plays;
 }
 
 TEST_F(SoundServers, SoundComesBackWithAServerThatStartsLateOrIsRestartedDuringATest)
@@ -175,17 +205,6 @@ TEST_F(SoundServers, SoundComesBackWithAServerThatStartsLateOrIsRestartedDuringA
     const platform::Sound click(QStringLiteral("click"), std::vector<int16_t>(441, 8000), 44100);
     // Played while there is no output: must never be heard, later or at all.
     const platform::Sound stale(QStringLiteral("stale"), std::vector<int16_t>(4410, 30000), 44100);
-    // Plays every 100 ms from the GUI thread as a test does, for `ms`.
-    auto playFor = [&](platform::SdlMixer& mixer, const platform::Sound& sound, int ms) {
-        QElapsedTimer t;
-        t.start();
-        while (t.elapsed() < ms) {
-            mixer.play(sound);
-            const qint64 next = t.elapsed() + 100;
-            while (t.elapsed() < next)
-                QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        }
-    };
     QTemporaryDir work;
     ASSERT_TRUE(work.isValid());
 
@@ -230,6 +249,60 @@ TEST_F(SoundServers, SoundComesBackWithAServerThatStartsLateOrIsRestartedDuringA
     // on a loaded machine says so on a line of its own).
     EXPECT_EQ(linesWith(said, "no sound output"), 2) << said;
     mixer.close();
+}
+
+// A server that stops for a while (its machine not run, as a guest of a
+// busy host is now and then) leaves each later sound as soon after its play
+// as before: the output does not keep what the stall held up. Where the
+// latency held the clicks are heard at their beat again; where it grew,
+// every later click of the test would be late by the same amount.
+TEST_F(SoundServers, SoundsAreHeardAsSoonAfterTheirPlayOnceAStalledServerGoesOn)
+{
+    ASSERT_NO_FATAL_FAILURE(serve(SoundServer::Kind::PulseAudio));
+    if (IsSkipped())
+        return;
+    Watchdog watchdog(std::chrono::seconds(120));
+    // Longer than any wait of the sound path on a loaded machine, and far
+    // shorter than the stall, which a kept backlog would add.
+    constexpr auto kStall = std::chrono::milliseconds(400);
+    constexpr double kGrowthBoundMs = 100;
+    // The clicks while the output settles again after the stall are left out.
+    constexpr int kSettleMs = 200;
+    constexpr int kPlayMs = 1500;
+    const platform::Sound click(QStringLiteral("click"), std::vector<int16_t>(441, 8000), 44100);
+    QTemporaryDir work;
+    ASSERT_TRUE(work.isValid());
+    platform::SdlMixer mixer;
+    ASSERT_TRUE(mixer.open());
+    mixer.setNeeded(true); // START
+    ASSERT_EQ(mixer.driver(), "pulseaudio");
+    auto parec = server.record(work.filePath("stall.raw"));
+    const std::vector<int64_t> before = playFor(mixer, click, kPlayMs);
+    server.stall(kStall);
+    runEvents(kSettleMs);
+    const std::vector<int64_t> after = playFor(mixer, click, kPlayMs);
+    runEvents(kSettleMs); // the last click reaches the recording
+    parec->terminate();
+    parec->waitForFinished();
+    mixer.close();
+
+    // The monitor's samples keep the time of the sink, which plays on
+    // through the stall once it runs again: the place of each click in the
+    // recording less its play is its latency plus one constant.
+    const Heard heard = listen(work.filePath("stall.raw"));
+    ASSERT_EQ(heard.clicks, int(before.size() + after.size()))
+        << "a click was lost, came twice, or was held back past the recording's end";
+    auto medianOffsetMs = [&](const std::vector<int64_t>& plays, size_t first) {
+        std::vector<double> offsets;
+        for (size_t i = 0; i < plays.size(); ++i)
+            offsets.push_back(double(heard.onsets[first + i]) * 1000.0 / 44100.0 - double(plays[i]) / 1e6);
+        std::nth_element(offsets.begin(), offsets.begin() + long(offsets.size() / 2), offsets.end());
+        return offsets[offsets.size() / 2];
+    };
+    const double grown = medianOffsetMs(after, before.size()) - medianOffsetMs(before, 0);
+    std::printf("play to sound after a %lld ms stall of the server: %+.1f ms against before\n",
+                static_cast<long long>(kStall.count()), grown);
+    EXPECT_LT(std::abs(grown), kGrowthBoundMs) << "the latency changed by " << grown << " ms across the stall";
 }
 
 } // namespace

@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -120,6 +122,18 @@ public:
     }
 
     bool answers() const { return pactl({"info"}).contains("Server Name"); }
+
+    // Stops every process of the server for `pause`, as a machine that does
+    // not run it for a while (another guest's turn on the host, say): no
+    // request reaches a client and the sink plays nothing until it goes on.
+    void stall(std::chrono::milliseconds pause)
+    {
+        for (const auto& process : processes_)
+            ::kill(pid_t(process->processId()), SIGSTOP);
+        QThread::msleep(static_cast<unsigned long>(pause.count()));
+        for (const auto& process : processes_)
+            ::kill(pid_t(process->processId()), SIGCONT);
+    }
 
     // Records the null sink's monitor (44100 Hz mono, 16 bits) into `raw`
     // through the server's PulseAudio interface until the process ends;
