@@ -3,6 +3,7 @@
 #include "engine/timebase.h"
 #include "engine/window1.h"
 #include "notation/pitchwalk.h"
+#include "platform/eventtime.h"
 #include "platform/midi.h"
 #include "platform/numbers.h"
 #include "platform/ticks.h"
@@ -53,15 +54,20 @@ void Window1::keyDownEvent(const QKeyEvent& event, bool& consumed)
         consumed = true;
         return;
     }
-    consumed = TextField1_KeyDown(event.text());
+    // Timed at its arrival where the window system stamped it, as a MIDI note
+    // is: the main thread may come to it a tick or more later.
+    std::optional<int64_t> at;
+    if (std::optional<int64_t> arrivalNs = platform::inputEventArrivalNs(event.timestamp()))
+        at = platform::ticksFromNanoseconds(*arrivalNs);
+    consumed = TextField1_KeyDown(event.text(), at);
 }
 
-bool Window1::TextField1_KeyDown(const QString&)
+bool Window1::TextField1_KeyDown(const QString&, std::optional<int64_t> at)
 {
     if (midiinput)
         return true;
     int64_t hitTime = 0;
-    switch (hitgate(true, hitTime)) {
+    switch (hitgate(true, hitTime, at)) {
     case HitGate::refused:
         return true;
     case HitGate::early:
@@ -70,7 +76,7 @@ bool Window1::TextField1_KeyDown(const QString&)
         break;
     }
     soundhit(false);
-    recordHit(hitTime, true);
+    recordHit(hitTime, true, at);
     return true;
 }
 

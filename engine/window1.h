@@ -97,7 +97,8 @@ public:
     // ---- Event handlers ---------------------------------------------------
     void Timer1_Action();
     void Canvas1_Paint(platform::Graphics& g);
-    bool TextField1_KeyDown(const QString& key);
+    // at: the tick the key arrived in, where known.
+    bool TextField1_KeyDown(const QString& key, std::optional<int64_t> at = std::nullopt);
     void Canvas2_Paint(platform::Graphics& g);
     bool notelist_CellClick(int64_t row, int64_t column, int x, int y);
     void prestarttimer_Action();

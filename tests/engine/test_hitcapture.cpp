@@ -1,6 +1,7 @@
 // The gates of key and MIDI hits, the hit time and hit-strip position, and
 // the pitch a hit sounds.
 #include "platform/numbers.h"
+#include "platform/ticks.h"
 #include "shell/module1.h"
 #include "shell/resource_accessors.h"
 #include "support/app/app_fixture.h"
@@ -223,6 +224,44 @@ TEST_F(HitCaptureTest, AStampedMidiNoteIsTimedAtItsArrival)
             EXPECT_EQ(w.place[0], w.tempoplace(tick - T));
         }
         midi.devices.clear();
+        resetCase();
+    }
+}
+
+// A key press is timed where the window system stamped it (milliseconds on
+// the monotonic clock), not when the main thread comes to it; a press whose
+// stamp is not on that clock is timed when it is handled.
+TEST_F(HitCaptureTest, AStampedKeyIsTimedAtItsArrival)
+{
+    struct Case {
+        const char* what;
+        int64_t handled; // ticks after the bar line
+        std::optional<int64_t> msBefore; // stamped this long before it is handled
+        const char* hitTime;
+    };
+    // Handled 2 ms into a tick, so 92 or 192 ms before is 10 ms into the tick
+    // six or twelve before, with room for the test's own time on a loaded
+    // machine.
+    const Case cases[] = {
+        {"stamped 92 ms before", 20, 92, "14"},
+        {"not stamped", 20, std::nullopt, "20"},
+        {"stamped before the early gate", -30, 192, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Window1& w = running();
+        w.listenplay = false;
+        countin = false;
+        clock.now = T + 240 + c.handled;
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_J, Qt::NoModifier, "j");
+        if (c.msBefore)
+            press.setTimestamp(quint64(platform::monotonicNanoseconds() / 1'000'000 - *c.msBefore));
+        QCoreApplication::sendEvent(w.TextField1, &press);
+        EXPECT_EQ(w.notelist->Cell(0, 1), c.hitTime);
+        if (*c.hitTime) {
+            const int64_t tick = T + 240 + platform::Val(c.hitTime);
+            EXPECT_EQ(w.place[0], w.tempoplace(tick - T));
+        }
         resetCase();
     }
 }
