@@ -28,7 +28,7 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
 from program import SIXTEEN_BARS, BenchError, Program, load, now, start_recorder  # noqa: E402
-from harness import PRESTART_S, TICKS_PER_SECOND, program_constant  # noqa: E402
+from harness import PRESTART_S, START_INTO_TICK_NS, TICKS_PER_SECOND, program_constant  # noqa: E402
 from recording import QUIET_NS, THRESHOLD, Recording, median  # noqa: E402
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "e2e"))
@@ -40,7 +40,6 @@ EARLYCHANGE = 80  # the next bar shows 1 1/3 beats before its bar line, in time 
 BEATS = 4
 BARS = 16
 PASS_NS = program_constant("engine/clockphase.h", "periodMs") * 1_000_000  # the test clock's period
-START_INTO_TICK_NS = program_constant("engine/clockphase.h", "startNs")  # where in its tick it starts
 NS = 1_000_000_000
 TAP_KEY = "j"
 

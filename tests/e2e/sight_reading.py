@@ -24,8 +24,12 @@ FIRST_PICTURE = 230
 HEAD_RUN = 6  # a head is at least this wide a little above the staff line
 ABOVE_STAFF = 2
 BEAT_UNITS = harness.BEAT_UNITS
-PRESTART = harness.PRESTART_S
 TICKS_PER_SECOND = harness.TICKS_PER_SECOND
+BUTTON_HELD_S = 0.02  # between a click's press and release
+# Where in its tick a tap is sent: early, since what comes after the send
+# (this thread's wake-up, xdotool, the X server, which stamps it and so times
+# it for the program) took 0 to 8 ms on a quiet machine.
+TAP_INTO_TICK = 0.2
 
 
 def group_table(source_dir):
@@ -144,20 +148,26 @@ class Player:
             self.run.tap()
 
     def play(self, start_tick, ticks):
-        """Taps `ticks` after the test's start tick, in the middle of that tick."""
-        self.due.put((start_tick + ticks + 0.5) / TICKS_PER_SECOND)
+        """Taps `ticks` after the test's start tick, early in that tick."""
+        self.due.put((start_tick + ticks + TAP_INTO_TICK) / TICKS_PER_SECOND)
 
     def press_start(self):
-        """Presses START through the tapper; returns the time of the press."""
+        """Presses START through the tapper; returns the time of its release,
+        where the button acts (xdotool's own click waits between the two),
+        chosen so that the start's tick is sure."""
         window, height = self.run.window
         # START's centre, under the menu bar.
         x, y = harness.START
         self.run.xdotool("mousemove", "--window", window, str(x), str(height - harness.CLIENT_HEIGHT + y))
         self.run.idle_face = self.run.start_face()
-        pressed = time.monotonic()
-        self.run.tapper.stdin.write("click 1\n")
+        self.run.tapper.stdin.write("mousedown 1\n")
         self.run.tapper.stdin.flush()
-        return pressed
+        release = harness.sure_release_time(time.monotonic() + BUTTON_HELD_S)
+        time.sleep(max(0.0, release - time.monotonic()))
+        released = time.monotonic()
+        self.run.tapper.stdin.write("mouseup 1\n")
+        self.run.tapper.stdin.flush()
+        return released
 
     def finish(self):
         self.due.put(None)
@@ -174,10 +184,7 @@ def sight_read(run, source_dir, tickspeed, earlychange, bars=4, beats=4, level=(
     margin = int(earlychange / BEAT_UNITS * tickspeed)
     player = player or Player(run)
     pressed = player.press_start()
-    # The test starts on the tick the pre-start wait ends in; the press
-    # reaches the program and the wait ends a few milliseconds late (3 to 9
-    # measured against the count-in's first click).
-    start_tick = int((pressed + PRESTART + 0.006) * TICKS_PER_SECOND)
+    start_tick = harness.test_start_tick(pressed)
     head_offset = None
     notes = []
     unread = []

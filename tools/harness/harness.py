@@ -28,6 +28,33 @@ TICKS_PER_SECOND = program_constant("platform/ticks.h", "ticksPerSecond")
 BEAT_UNITS = program_constant("engine/timebase.h", "beatUnitsPerBeat")  # the unit of the next-bar request
 EARLY_WINDOW_TICKS = program_constant("engine/timebase.h", "earlyWindowTicks")  # a hit this early counts
 PRESTART_S = program_constant("engine/window1.h", "prestartWaitMs") / 1000  # from START to the count-in
+START_INTO_TICK_NS = program_constant("engine/clockphase.h", "startNs")  # where in its tick a clock starts
+# What the program allows past that place and still starts at once.
+START_SLACK_NS = 500_000
+# A button press's way from XTest through the X server to the program's
+# handler on a quiet machine.
+DELIVERY_S = 0.001
+
+
+def test_start_tick(released):
+    """The tick a test's clock starts in after START was released (a button
+    acts on its release) at monotonic time `released`: the pre-start wait
+    ends, and the clock starts at the next place START_INTO_TICK_NS into a
+    tick, in the tick the wait ends in when that place is no more than
+    START_SLACK_NS past."""
+    wait_end = released + DELIVERY_S + PRESTART_S
+    return int((wait_end - (START_INTO_TICK_NS + START_SLACK_NS) / 1e9) * TICKS_PER_SECOND) + 1
+
+
+def sure_release_time(not_before):
+    """The first moment from `not_before` to release START at for which
+    test_start_tick is sure: the wait then ends half a tick from the place
+    where the start moves on by a tick, so a release or a timer that comes a
+    few milliseconds late starts the clock in the same tick."""
+    tick_s = 1 / TICKS_PER_SECOND
+    aim = (START_INTO_TICK_NS + START_SLACK_NS) / 1e9 + tick_s / 2
+    into_tick = (not_before + DELIVERY_S + PRESTART_S) % tick_s
+    return not_before + (aim - into_tick) % tick_s
 
 # The main window's client area is 960 x 625 under the menu bar.
 MAIN_WIDTH = 960
