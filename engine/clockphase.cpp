@@ -12,9 +12,9 @@ constexpr int64_t msNs = 1'000'000;
 int waitMs(int64_t untilNextTick)
 {
     const int64_t intoTick = tickNanoseconds - untilNextTick;
-    // Half a millisecond past the moment still counts as now; later, the
-    // moment in the next tick is the one to wait for.
-    const int64_t wait = intoTick < startNs + msNs / 2 ? startNs - intoTick : untilNextTick + startNs;
+    // A little past the moment still counts as now; later, the moment in the
+    // next tick is the one to wait for.
+    const int64_t wait = intoTick < startNs + startSlackNs ? startNs - intoTick : untilNextTick + startNs;
     return static_cast<int>(wait <= 0 ? 0 : (wait + msNs / 2) / msNs);
 }
 

@@ -23,6 +23,9 @@ constexpr int periodMs = 10;
 // under a millisecond) moves it, and never back past the boundary.
 constexpr int64_t startNs = 2'000'000;
 
+// How far past that place a start still counts as at it, and runs at once.
+constexpr int64_t startSlackNs = 500'000;
+
 // Whole milliseconds from now to the next moment startNs after a tick
 // boundary, given the nanoseconds to the next boundary; 0 when that moment is
 // now, to the nearest millisecond.

@@ -29,8 +29,7 @@ BEAT_UNITS = program_constant("engine/timebase.h", "beatUnitsPerBeat")  # the un
 EARLY_WINDOW_TICKS = program_constant("engine/timebase.h", "earlyWindowTicks")  # a hit this early counts
 PRESTART_S = program_constant("engine/window1.h", "prestartWaitMs") / 1000  # from START to the count-in
 START_INTO_TICK_NS = program_constant("engine/clockphase.h", "startNs")  # where in its tick a clock starts
-# What the program allows past that place and still starts at once.
-START_SLACK_NS = 500_000
+START_SLACK_NS = program_constant("engine/clockphase.h", "startSlackNs")  # past it still starts at once
 # A button press's way from XTest through the X server to the program's
 # handler on a quiet machine.
 DELIVERY_S = 0.001
@@ -55,6 +54,7 @@ def sure_release_time(not_before):
     aim = (START_INTO_TICK_NS + START_SLACK_NS) / 1e9 + tick_s / 2
     into_tick = (not_before + DELIVERY_S + PRESTART_S) % tick_s
     return not_before + (aim - into_tick) % tick_s
+
 
 # The main window's client area is 960 x 625 under the menu bar.
 MAIN_WIDTH = 960
