@@ -34,7 +34,8 @@ from recording import QUIET_NS, THRESHOLD, Recording, median  # noqa: E402
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "e2e"))
 import sight_reading  # noqa: E402
 
-SOURCE_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
+HERE = os.path.dirname(os.path.abspath(__file__))
+SOURCE_DIR = os.path.join(HERE, "..", "..")
 EARLYCHANGE = 80  # the next bar shows 1 1/3 beats before its bar line, in time to read it
 
 BEATS = 4
@@ -94,15 +95,15 @@ def heard_clicks(raw, after_ns):
 class Follower:
     """The player sight_reading.sight_read hands the notes to: it presses
     START, hears the count-in, and plays each note where the program's pass
-    sees its tick, heard: through `send(when_ns)` at that moment (keys), or
-    ahead of it (`ahead`, MIDI)."""
+    sees its tick, heard: `send(when_ns)` is called ahead of that moment, and
+    the tapper or the stand-in PortMidi plays the note at it."""
 
-    def __init__(self, program, raw, ticks_per_beat, send, ahead, after_press):
+    def __init__(self, program, raw, ticks_per_beat, send, after_press):
         self.program, self.raw, self.ticks_per_beat = program, raw, ticks_per_beat
-        self.send, self.ahead, self.after_press = send, ahead, after_press
+        self.send, self.after_press = send, after_press
         self.due = queue.Queue()
-        self.tapped = []
         self.planned = []
+        self.tapped = []  # seconds, as sight_reading keeps a player's taps
         self.start_heard = None
         self.error = None
         # Reading the bars must not hold the playing thread back.
@@ -131,11 +132,8 @@ class Follower:
                 return
             when = int(self.start_heard + passes_to(ticks) * PASS_NS)
             self.planned.append(when)
-            if not self.ahead:
-                time.sleep(max(0.0, (when - time.monotonic_ns()) / NS))
-                when = time.monotonic_ns()
-            self.send(when)
             self.tapped.append(when / NS)
+            self.send(when)
 
     def _hear_start(self):
         """The heard place of the clock's start (the count-in's first click is
@@ -168,19 +166,53 @@ class Screen:
         return dict(os.environ)
 
 
-def keys_sender(wid):
-    """Taps through XTest, from one xdotool reading its commands from stdin."""
-    tapper = subprocess.Popen(["xdotool", "-"], stdin=subprocess.PIPE, text=True)
+class KeyTapper:
+    """Taps through XTest at the given moments, from xtest_tapper.py, a
+    process of its own; keeps when each tap was sent and when the X server
+    stamped it (the time the program scores the key at)."""
 
-    def send(_when):
-        tapper.stdin.write(f"key {TAP_KEY}\n")
-        tapper.stdin.flush()
+    def __init__(self, wid):
+        self.wid = wid
+        self.proc = subprocess.Popen([sys.executable, os.path.join(HERE, "xtest_tapper.py"), str(wid), TAP_KEY],
+                                     stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+        if self.proc.stdout.readline().strip() != "ready":
+            raise BenchError("the key tapper did not start")
+        self.sent, self.stamps = [], []
+        self.reader = threading.Thread(target=self._read, daemon=True)
+        self.reader.start()
 
-    def focus():
-        tapper.stdin.write(f"windowfocus {wid}\n")
-        tapper.stdin.flush()
+    def _read(self):
+        for line in self.proc.stdout:
+            kind, value = line.split()
+            (self.sent if kind == "sent" else self.stamps).append(int(value))
 
-    return send, focus, tapper
+    def send(self, when):
+        self.proc.stdin.write(f"{when}\n")
+        self.proc.stdin.flush()
+
+    def focus(self):
+        subprocess.run(["xdotool", "windowfocus", str(self.wid)], check=False)
+
+    def close(self):
+        """(sent ns, stamp ms) of each tap, once every tap is made."""
+        self.proc.stdin.close()
+        self.proc.wait(30)
+        self.reader.join(10)
+        return list(zip(self.sent, self.stamps))
+
+
+def stamp_summary(stamped, planned):
+    """How the keys' way to the program went: each tap sent against its
+    moment, and the X server's stamp (what the program times the key at, the
+    middle of its millisecond) against the send; a tap the stamp puts in a
+    later tick than its send is scored later than the player played it."""
+    late = sorted((sent - when) / 1e6 for (sent, _), when in zip(stamped, planned))
+    arrival = [(stamp * 1_000_000 + 500_000, sent) for sent, stamp in stamped]
+    way = sorted((at - sent) / 1e6 for at, sent in arrival)
+    moved = sum(ticks_at(at) != ticks_at(sent) for at, sent in arrival)
+    return (f"taps sent {late[0]:.2f} / {median(late):.2f} / {late[-1]:.2f} ms after their moment; "
+            f"stamped {way[0]:.2f} / {median(way):.2f} / {way[-1]:.2f} ms after their send; "
+            f"{moved} stamped in a later tick than sent")
 
 
 def midi_sender(live_path):
@@ -221,17 +253,16 @@ def run(program, recorder, work, inp, bpm):
     tapper = None
     focus = lambda: None  # noqa: E731
     if inp == "keys":
-        send, focus, tapper = keys_sender(program.wid)
+        tapper = KeyTapper(program.wid)
+        send, focus = tapper.send, tapper.focus
     else:
         send = midi_sender(os.path.join(work, "midi-live.txt"))
-    follower = Follower(program, raw, ticks_per_beat, send, inp == "midi", focus)
+    follower = Follower(program, raw, ticks_per_beat, send, focus)
     played = sight_reading.sight_read(Screen(program, work), SOURCE_DIR, ticks_per_beat, EARLYCHANGE, BARS,
                                       player=follower)
     follower.finish()
     rec_proc.wait()
-    if tapper:
-        tapper.stdin.close()
-        tapper.wait(10)
+    stamped = tapper.close() if tapper else []
     perfect, near, way_off, rows = scored(program)
 
     # Where each click of the test was heard in its beat's tick. The clock's
@@ -246,12 +277,12 @@ def run(program, recorder, work, inp, bpm):
         near_click = [t for t in heard if boundary - 5_000_000 <= t < boundary + 40_000_000]
         if near_click:
             places.append((near_click[0] - boundary) / 1e6)
-    late = sorted((t * NS - p) / 1e6 for t, p in zip(follower.tapped, follower.planned))
     print(f"load {load_start} at START, {load()} at the end; buffer {buffer_frames()} frames")
-    print(f"notes read {len(played.notes)}, played {len(follower.tapped)}"
-          + (f", late to their moment {late[0]:.2f} / {median(late):.2f} / {late[-1]:.2f} ms" if late else "")
+    print(f"notes read {len(played.notes)}, played {len(stamped) if tapper else len(follower.planned)}"
           + f"; clicks of the test heard {len(places)} of {BARS * BEATS}"
           + (f"; not read in time: {', '.join(played.unread)}" if played.unread else ""))
+    if stamped:
+        print(stamp_summary(stamped, follower.planned))
     places.sort()
     server = os.environ.get("BENCH_SERVER", "pulseaudio")
     heard_text = (f"{places[0]:.1f} / {median(places):.1f} / {places[-1]:.1f} ms into the tick" if places
