@@ -204,15 +204,16 @@ class KeyTapper:
 def stamp_summary(stamped, planned):
     """How the keys' way to the program went: each tap sent against its
     moment, and the X server's stamp (what the program times the key at, the
-    middle of its millisecond) against the send; a tap the stamp puts in a
-    later tick than its send is scored later than the player played it."""
+    middle of its millisecond) against the send. Returns that line and how
+    many taps the way put in a later tick than their moment's: the program
+    scores those as played then."""
     late = sorted((sent - when) / 1e6 for (sent, _), when in zip(stamped, planned))
-    arrival = [(stamp * 1_000_000 + 500_000, sent) for sent, stamp in stamped]
-    way = sorted((at - sent) / 1e6 for at, sent in arrival)
-    moved = sum(ticks_at(at) != ticks_at(sent) for at, sent in arrival)
+    arrival = [(stamp * 1_000_000 + 500_000, sent, when) for (sent, stamp), when in zip(stamped, planned)]
+    way = sorted((at - sent) / 1e6 for at, sent, _ in arrival)
+    moved = sum(ticks_at(at) != ticks_at(when) for at, _, when in arrival)
     return (f"taps sent {late[0]:.2f} / {median(late):.2f} / {late[-1]:.2f} ms after their moment; "
             f"stamped {way[0]:.2f} / {median(way):.2f} / {way[-1]:.2f} ms after their send; "
-            f"{moved} stamped in a later tick than sent")
+            f"{moved} reached the program in a later tick than their moment's"), moved
 
 
 def midi_sender(live_path):
@@ -281,14 +282,17 @@ def run(program, recorder, work, inp, bpm):
     print(f"notes read {len(played.notes)}, played {len(stamped) if tapper else len(follower.planned)}"
           + f"; clicks of the test heard {len(places)} of {BARS * BEATS}"
           + (f"; not read in time: {', '.join(played.unread)}" if played.unread else ""))
+    moved_text = ""
     if stamped:
-        print(stamp_summary(stamped, follower.planned))
+        way_text, moved = stamp_summary(stamped, follower.planned)
+        print(way_text)
+        moved_text = f"; moved a tick on the way {moved}"
     places.sort()
     server = os.environ.get("BENCH_SERVER", "pulseaudio")
     heard_text = (f"{places[0]:.1f} / {median(places):.1f} / {places[-1]:.1f} ms into the tick" if places
                   else "no click heard")
     return (f"follow {inp} {server} {bpm} bpm: perfect {perfect} of {rows} ({100 * perfect / rows:.1f} %), "
-            f"near {near}, way off {way_off}; heard {heard_text}")
+            f"near {near}, way off {way_off}{moved_text}; heard {heard_text}")
 
 
 def main():
