@@ -1,4 +1,6 @@
-// Records a PulseAudio source through parec and notes, for every read of
+// Records a sink's monitor through parec (PipeWire's own pw-record when
+// BENCH_SERVER is pipewire: pipewire-pulse loses monitor samples under load)
+// and notes, for every read of
 // parec's output, the monotonic time (ns) and the bytes received so far, so
 // that the recording's sample clock can be laid on the monotonic clock.
 //   sound_latency_recorder OUT.raw SECONDS [SOURCE]
@@ -8,6 +10,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <spawn.h>
 #include <string>
@@ -52,16 +55,27 @@ int main(int argc, char** argv)
     posix_spawn_file_actions_addclose(&actions, fds[0]);
     posix_spawn_file_actions_addclose(&actions, fds[1]);
     const std::string rateArg = "--rate=" + std::to_string(rate);
-    const std::string deviceArg = "--device=" + source;
-    std::vector<std::string> args{"parec", deviceArg, "--latency-msec=5", "--format=s16le", rateArg,
-                                  "--channels=1", "--raw"};
-    std::vector<char*> argvParec;
+    const char* server = std::getenv("BENCH_SERVER");
+    std::vector<std::string> args;
+    if (server && std::string_view(server) == "pipewire") {
+        // The sink's own name; capture.sink records what it plays.
+        const std::string_view monitorSuffix = ".monitor";
+        std::string sink = source;
+        if (sink.ends_with(monitorSuffix))
+            sink.resize(sink.size() - monitorSuffix.size());
+        args = {"pw-record", "--target", sink, "-P", "{ stream.capture.sink = true }", "--latency=5ms",
+                "--format=s16", rateArg, "--channels=1", "-"};
+    } else {
+        args = {"parec", "--device=" + source, "--latency-msec=5", "--format=s16le", rateArg, "--channels=1",
+                "--raw"};
+    }
+    std::vector<char*> argvChild;
     for (auto& a : args)
-        argvParec.push_back(a.data());
-    argvParec.push_back(nullptr);
+        argvChild.push_back(a.data());
+    argvChild.push_back(nullptr);
     pid_t child = 0;
-    if (posix_spawnp(&child, "parec", &actions, nullptr, argvParec.data(), environ) != 0) {
-        std::perror("parec");
+    if (posix_spawnp(&child, argvChild[0], &actions, nullptr, argvChild.data(), environ) != 0) {
+        std::perror(argvChild[0]);
         return 1;
     }
     posix_spawn_file_actions_destroy(&actions);
