@@ -6,7 +6,8 @@ tap_sound.py VELVANE WRITE_DATAFILE RECORDER WORK
     Expects DISPLAY (an X server without a window manager), XDG_RUNTIME_DIR (a
     sound server with the null sink ci_null) in the environment.
 tap_sound.py --analyse TAPS.txt REC.raw
-    Analyses the taps ("tap NS" lines, CLOCK_MONOTONIC) and the recording of a
+    Analyses the taps ("tap NS" lines, CLOCK_MONOTONIC; "stamp MS" lines, the
+    X server's stamps of the presses, where read) and the recording of a
     run again.
 
 A tap sounds only while the test has a note left for it, so the test runs at
@@ -15,7 +16,6 @@ and the taps start in the second bar, one a beat: by then the notes are
 always ahead. Each tap comes halfway between two clicks; its hit sound lasts
 far longer than a click, which tells the two apart.
 """
-import ctypes
 import os
 import sys
 import time
@@ -24,6 +24,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from program import LEVEL_2, SIXTEEN_BARS, BenchError, Program, load, now, start_recorder  # noqa: E402
 from harness import PRESTART_S, TICKS_PER_SECOND  # noqa: E402
 from recording import THRESHOLD, Recording, median, percentile  # noqa: E402
+from xtest import XTest  # noqa: E402
 
 TICKSPEED = 30          # ticks per beat: 120 bpm
 BEATS = 4               # the initial 4/4
@@ -40,45 +41,6 @@ MATCH_AFTER_NS = 200_000_000
 # 100 ms; a click dies away within 20 ms.
 BLOCK_S = 0.01
 HIT_BLOCKS = 10
-
-
-class XTest:
-    """Key events made by the X server itself, as a keyboard's are, sent
-    from this process so that each is timed where it leaves."""
-
-    def __init__(self):
-        self.x11 = ctypes.CDLL("libX11.so.6")
-        self.xtst = ctypes.CDLL("libXtst.so.6")
-        self.x11.XOpenDisplay.restype = ctypes.c_void_p
-        self.x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-        self.x11.XStringToKeysym.restype = ctypes.c_ulong
-        self.x11.XStringToKeysym.argtypes = [ctypes.c_char_p]
-        self.x11.XKeysymToKeycode.restype = ctypes.c_ubyte
-        self.x11.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
-        self.x11.XSetInputFocus.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_ulong]
-        self.x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
-        self.x11.XFlush.argtypes = [ctypes.c_void_p]
-        self.x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
-        self.xtst.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
-        self.display = self.x11.XOpenDisplay(None)
-        if not self.display:
-            raise BenchError("no X display for the taps")
-
-    def keycode(self, name):
-        return self.x11.XKeysymToKeycode(self.display, self.x11.XStringToKeysym(name))
-
-    def focus(self, window):
-        """The keyboard focus on `window` (0: on no window)."""
-        revert_to_parent = 2
-        self.x11.XSetInputFocus(self.display, window, revert_to_parent, 0)
-        self.x11.XSync(self.display, 0)
-
-    def key(self, code, down):
-        self.xtst.XTestFakeKeyEvent(self.display, code, 1 if down else 0, 0)
-        self.x11.XFlush(self.display)
-
-    def close(self):
-        self.x11.XCloseDisplay(self.display)
 
 
 def tap_times(test_start):
@@ -134,7 +96,12 @@ def loud_after(rec, t):
 
 def analyse(taps_path, raw_path):
     with open(taps_path) as f:
-        taps = [int(parts[1]) for parts in (line.split() for line in f) if parts and parts[0] == "tap"]
+        rows = [line.split() for line in f]
+    taps = [int(parts[1]) for parts in rows if parts and parts[0] == "tap"]
+    # The X server's stamp of each press, where the run read them back.
+    stamps = [int(parts[1]) * 1_000_000 + 500_000 for parts in rows if parts and parts[0] == "stamp"]
+    if len(stamps) != len(taps):
+        stamps = []
     rec = Recording(raw_path)
     onsets = rec.onsets()
     hits = [rec.monotonic_ns(i) for i in onsets if is_hit_sound(rec, i)]
@@ -143,6 +110,7 @@ def analyse(taps_path, raw_path):
     clicks = [t for t in (rec.monotonic_ns(i) for i in onsets if not is_hit_sound(rec, i))
               if not taps or t < taps[0]]
     latencies = []
+    from_stamp = []
     missing = []
     j = 0
     for k, t in enumerate(taps):
@@ -150,6 +118,8 @@ def analyse(taps_path, raw_path):
             j += 1
         if j < len(hits) and hits[j] <= t + MATCH_AFTER_NS:
             latencies.append((hits[j] - t) / 1e6)
+            if stamps:
+                from_stamp.append((hits[j] - stamps[k]) / 1e6)
             j += 1
         else:
             missing.append(f"tap {k + 1} ({loud_after(rec, t)} ms)")
@@ -168,6 +138,16 @@ def analyse(taps_path, raw_path):
     if latencies:
         ordered = sorted(latencies)
         lines.append(f"tap to sound ms: min {ordered[0]:.2f} / median {median(ordered):.2f} / "
+                     f"p99 {percentile(ordered, 99):.2f} / max {ordered[-1]:.2f}")
+    if stamps:
+        # The key's way to the program, and from its stamp (the time the
+        # program has for the key) on, through the program to the sound.
+        way = sorted((stamp - t) / 1e6 for stamp, t in zip(stamps, taps))
+        lines.append(f"tap to the X server's stamp ms: min {way[0]:.2f} / median {median(way):.2f} / "
+                     f"max {way[-1]:.2f}")
+    if from_stamp:
+        ordered = sorted(from_stamp)
+        lines.append(f"stamp to sound ms: min {ordered[0]:.2f} / median {median(ordered):.2f} / "
                      f"p99 {percentile(ordered, 99):.2f} / max {ordered[-1]:.2f}")
     return lines
 
@@ -193,7 +173,12 @@ def run(program, recorder, work):
         program.press_start()
         # After the click, which may move the focus itself.
         xtest.focus(0 if os.environ.get("TAP_FOCUS") == "none" else int(program.wid))
+        stamps = []
+        xtest.listen(int(program.wid), stamps.append)
         send_taps(xtest, tap_times(pressed + PRESTART_S), taps_path)
+        time.sleep(0.5)  # the last press's stamp
+        with open(taps_path, "a") as out:
+            out.writelines(f"stamp {ms}\n" for ms in stamps)
     finally:
         xtest.close()
     rec_proc.wait()
@@ -212,7 +197,7 @@ def main():
     try:
         with Program(velvane, write_datafile, work, [f"tickspeed={TICKSPEED}", "listenplay=0"]) as program:
             return run(program, recorder, work)
-    except BenchError as e:
+    except (BenchError, OSError) as e:
         print(e)
         return 1
 
