@@ -11,6 +11,14 @@ REVERT_TO_PARENT = 2
 # subwindow, then the time.
 EVENT_TIME_OFFSET = 56
 EVENT_SIZE = 24 * 8
+MS_NS = 1_000_000
+
+
+def stamp_arrival_ns(stamp_ms):
+    """Where on the monotonic clock a press the X server stamped `stamp_ms`
+    is taken to have arrived, as the program takes it: the middle of the
+    millisecond."""
+    return stamp_ms * MS_NS + MS_NS // 2
 
 
 def _libraries():

@@ -30,6 +30,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from program import SIXTEEN_BARS, BenchError, Program, load, now, start_recorder  # noqa: E402
 from harness import PRESTART_S, START_INTO_TICK_NS, TICKS_PER_SECOND, program_constant  # noqa: E402
 from recording import QUIET_NS, THRESHOLD, Recording, median  # noqa: E402
+from xtest import stamp_arrival_ns  # noqa: E402
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "e2e"))
 import sight_reading  # noqa: E402
@@ -103,12 +104,16 @@ class Follower:
         self.send, self.after_press = send, after_press
         self.due = queue.Queue()
         self.planned = []
-        self.tapped = []  # seconds, as sight_reading keeps a player's taps
         self.start_heard = None
         self.error = None
         # Reading the bars must not hold the playing thread back.
         sys.setswitchinterval(0.0005)
         self.thread = threading.Thread(target=self._play, daemon=True)
+
+    @property
+    def tapped(self):
+        """The taps' moments in seconds, as sight_reading keeps a player's."""
+        return [when / NS for when in self.planned]
 
     def press_start(self):
         self.pressed = time.monotonic_ns()
@@ -132,7 +137,6 @@ class Follower:
                 return
             when = int(self.start_heard + passes_to(ticks) * PASS_NS)
             self.planned.append(when)
-            self.tapped.append(when / NS)
             self.send(when)
 
     def _hear_start(self):
@@ -208,7 +212,7 @@ def stamp_summary(stamped, planned):
     many taps the way put in a later tick than their moment's: the program
     scores those as played then."""
     late = sorted((sent - when) / 1e6 for (sent, _), when in zip(stamped, planned))
-    arrival = [(stamp * 1_000_000 + 500_000, sent, when) for (sent, stamp), when in zip(stamped, planned)]
+    arrival = [(stamp_arrival_ns(stamp), sent, when) for (sent, stamp), when in zip(stamped, planned)]
     way = sorted((at - sent) / 1e6 for at, sent, _ in arrival)
     moved = sum(ticks_at(at) != ticks_at(when) for at, _, when in arrival)
     return (f"taps sent {late[0]:.2f} / {median(late):.2f} / {late[-1]:.2f} ms after their moment; "

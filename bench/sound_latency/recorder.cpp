@@ -1,8 +1,8 @@
 // Records a sink's monitor through parec (PipeWire's own pw-record when
 // BENCH_SERVER is pipewire: pipewire-pulse loses monitor samples under load)
-// and notes, for every read of
-// parec's output, the monotonic time (ns) and the bytes received so far, so
-// that the recording's sample clock can be laid on the monotonic clock.
+// and notes, for every read of its output, the monotonic time (ns) and the
+// bytes received so far, so that the recording's sample clock can be laid on
+// the monotonic clock.
 //   sound_latency_recorder OUT.raw SECONDS [SOURCE]
 // Writes OUT.raw (s16le mono 44100 Hz) and OUT.raw.meta; prints "ready" once
 // the first bytes have arrived.

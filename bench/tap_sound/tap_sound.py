@@ -24,7 +24,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from program import LEVEL_2, SIXTEEN_BARS, BenchError, Program, load, now, start_recorder  # noqa: E402
 from harness import PRESTART_S, TICKS_PER_SECOND  # noqa: E402
 from recording import THRESHOLD, Recording, median, percentile  # noqa: E402
-from xtest import XTest  # noqa: E402
+from xtest import XTest, stamp_arrival_ns  # noqa: E402
 
 TICKSPEED = 30          # ticks per beat: 120 bpm
 BEATS = 4               # the initial 4/4
@@ -99,7 +99,7 @@ def analyse(taps_path, raw_path):
         rows = [line.split() for line in f]
     taps = [int(parts[1]) for parts in rows if parts and parts[0] == "tap"]
     # The X server's stamp of each press, where the run read them back.
-    stamps = [int(parts[1]) * 1_000_000 + 500_000 for parts in rows if parts and parts[0] == "stamp"]
+    stamps = [stamp_arrival_ns(int(parts[1])) for parts in rows if parts and parts[0] == "stamp"]
     if len(stamps) != len(taps):
         stamps = []
     rec = Recording(raw_path)
