@@ -56,16 +56,25 @@ void Window1::keyDownEvent(const QKeyEvent& event, bool& consumed)
     }
     // Timed at its arrival where the window system stamped it, as a MIDI note
     // is: the main thread may come to it a tick or more later.
-    std::optional<int64_t> at;
-    if (std::optional<int64_t> arrivalNs = platform::inputEventArrivalNs(event.timestamp()))
-        at = platform::ticksFromNanoseconds(*arrivalNs);
-    consumed = TextField1_KeyDown(event.text(), at);
+    consumed = TextField1_KeyDown(event.text(), platform::inputEventArrivalNs(event.timestamp()));
 }
 
-bool Window1::TextField1_KeyDown(const QString&, std::optional<int64_t> at)
+namespace {
+
+std::optional<int64_t> arrivalTick(std::optional<int64_t> arrivalNs)
+{
+    if (arrivalNs)
+        return platform::ticksFromNanoseconds(*arrivalNs);
+    return std::nullopt;
+}
+
+} // namespace
+
+bool Window1::TextField1_KeyDown(const QString&, std::optional<int64_t> arrivalNs)
 {
     if (midiinput)
         return true;
+    const std::optional<int64_t> at = arrivalTick(arrivalNs);
     int64_t hitTime = 0;
     switch (hitgate(true, hitTime, at)) {
     case HitGate::refused:
@@ -75,7 +84,7 @@ bool Window1::TextField1_KeyDown(const QString&, std::optional<int64_t> at)
     case HitGate::accepted:
         break;
     }
-    soundhit(false);
+    soundhit(false, arrivalNs);
     recordHit(hitTime, true, at);
     return true;
 }
@@ -98,15 +107,16 @@ void Window1::midihits()
             continue;
         // Timed at its arrival where the library stamped it: the pass that
         // reads it comes up to a period later, often in the next tick.
-        std::optional<int64_t> at;
+        std::optional<int64_t> arrivalNs;
         if (event.arrivalNs >= 0)
-            at = platform::ticksFromNanoseconds(event.arrivalNs);
+            arrivalNs = event.arrivalNs;
+        const std::optional<int64_t> at = arrivalTick(arrivalNs);
         int64_t hitTime = 0;
         if (hitgate(false, hitTime, at) != HitGate::accepted)
             continue;
         // The generated pitch stays in the row unless the MIDI hit sounds.
         if (playmidinotes)
-            soundhit(true);
+            soundhit(true, arrivalNs);
         recordHit(hitTime, false, at);
     }
 }
@@ -129,9 +139,9 @@ Window1::HitGate Window1::hitgate(bool countInGate, int64_t& hitTime, std::optio
     return HitGate::accepted;
 }
 
-void Window1::soundhit(bool midi)
+void Window1::soundhit(bool midi, std::optional<int64_t> arrivalNs)
 {
-    sounds[nextnote]->Play();
+    sounds[nextnote]->Play(arrivalNs);
     lastnoteplayed = nextnote;
     // A key hit chooses with itself counted, a MIDI hit before it is counted.
     choosenextnote(midi ? notesplayedsofar : notesplayedsofar + 1, midi);

@@ -97,8 +97,8 @@ public:
     // ---- Event handlers ---------------------------------------------------
     void Timer1_Action();
     void Canvas1_Paint(platform::Graphics& g);
-    // at: the tick the key arrived in, where known.
-    bool TextField1_KeyDown(const QString& key, std::optional<int64_t> at = std::nullopt);
+    // arrivalNs: when the key arrived (clockNanoseconds), where known.
+    bool TextField1_KeyDown(const QString& key, std::optional<int64_t> arrivalNs = std::nullopt);
     void Canvas2_Paint(platform::Graphics& g);
     bool notelist_CellClick(int64_t row, int64_t column, int x, int y);
     void prestarttimer_Action();
@@ -163,8 +163,9 @@ public:
     // is the tick the hit came at, when known (a MIDI event's arrival); else
     // the hit is now.
     HitGate hitgate(bool countInGate, int64_t& hitTime, std::optional<int64_t> at = std::nullopt);
-    // Sounds the pitch of an accepted hit and chooses the next one.
-    void soundhit(bool midi);
+    // Sounds the pitch of an accepted hit, timed from its arrival where known
+    // (clockNanoseconds), and chooses the next one.
+    void soundhit(bool midi, std::optional<int64_t> arrivalNs);
     // Records an accepted hit: counts it, writes its hit time (and, when
     // writePitch, the pitch just sounded) into row allnotes with its dot on the
     // hit strip (at the tick `at`, else now), moves on to the next row and

@@ -10,6 +10,7 @@
 
 #include <QTimer>
 #include <SDL.h>
+#include <algorithm>
 #include <atomic>
 #include <charconv>
 #include <cstdio>
@@ -292,14 +293,18 @@ bool SdlMixer::isOpen() const
     return impl_->started && impl_->up;
 }
 
-void SdlMixer::play(const Sound& sound)
+void SdlMixer::play(const Sound& sound, std::optional<int64_t> askedAtNs)
 {
     Impl& d = *impl_;
     if (!d.started)
         return;
     // Stamped before a resting stream opens, which takes about 1 ms: the
-    // sound is due one buffer after it was asked for.
-    const int64_t now = monotonicNanoseconds();
+    // sound is due one buffer after it was asked for. The mixer times plays
+    // on the monotonic clock, so an earlier request is carried over as its
+    // age on the program's clock.
+    int64_t now = monotonicNanoseconds();
+    if (askedAtNs)
+        now -= std::max<int64_t>(clockNanoseconds() - *askedAtNs, 0);
     d.checkLost();
     // A resting stream opens before the push, as opening may reset the
     // mixer. A sound that cannot be played now is dropped: heard later it

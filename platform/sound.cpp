@@ -12,10 +12,10 @@ Sound::Sound(QString name, std::vector<int16_t> monoSamples, int sampleRate)
 {
 }
 
-void Sound::Play() const
+void Sound::Play(std::optional<int64_t> askedAtNs) const
 {
     if (SoundOutput* output = soundOutput())
-        output->play(*this);
+        output->play(*this, askedAtNs);
 }
 
 // ---------------------------------------------------------------------------

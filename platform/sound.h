@@ -4,6 +4,7 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,8 +15,12 @@ class Sound {
 public:
     Sound(QString name, std::vector<int16_t> monoSamples, int sampleRate);
     // Starts the sound on the current output and returns at once. A sound
-    // already playing is started again as a further voice.
-    void Play() const;
+    // already playing is started again as a further voice. `askedAtNs`, on
+    // the clock Ticks() reads (clockNanoseconds), is when it was asked for
+    // where that was before now: a tap's sound is timed from the tap's
+    // arrival, so a main thread that comes to the tap late does not make it
+    // late too. Without it, it was asked for now.
+    void Play(std::optional<int64_t> askedAtNs = std::nullopt) const;
 
     const QString& name() const { return name_; }
     const std::vector<int16_t>& samples() const { return samples_; }
@@ -35,7 +40,8 @@ std::unique_ptr<Sound> decodeWav(const QByteArray& bytes, const QString& name);
 class SoundOutput {
 public:
     virtual ~SoundOutput() = default;
-    virtual void play(const Sound& sound) = 0;
+    // askedAtNs: as for Sound::Play.
+    virtual void play(const Sound& sound, std::optional<int64_t> askedAtNs) = 0;
     // Whether sounds are to come (a test, its pre-start wait or a replay runs).
     // Plays made while not needed are still heard, but may start later.
     virtual void setNeeded(bool needed) { (void)needed; }
@@ -74,7 +80,9 @@ public:
     void close();
     // open() was called, not close() since, and an output is there.
     bool isOpen() const;
-    void play(const Sound& sound) override;
+    // A sound starts one buffer after it was asked for, or at once when that
+    // is past.
+    void play(const Sound& sound, std::optional<int64_t> askedAtNs = std::nullopt) override;
     void setNeeded(bool needed) override;
     // Whether the stream rests to save CPU (always when not open).
     bool resting() const;

@@ -194,7 +194,7 @@ TEST_F(HitCaptureTest, MidiNoteOnsAreHitsAndOtherMessagesAreNot)
 
 // A Note On the library stamped is timed at its arrival, not at the pass that
 // reads it (up to a period later, often in the next tick): its hit time, its
-// dot and the early gate. One without a stamp is timed at the pass.
+// dot, the early gate and its sound. One without a stamp is timed at the pass.
 TEST_F(HitCaptureTest, AStampedMidiNoteIsTimedAtItsArrival)
 {
     struct Case {
@@ -213,15 +213,21 @@ TEST_F(HitCaptureTest, AStampedMidiNoteIsTimedAtItsArrival)
         midi.devices.push_back({});
         Window1& w = running();
         midiinput = true;
+        playmidinotes = true;
         w.listenplay = false;
         countin = false;
+        sound.played.clear();
         clock.now = T + 240 + 5; // the pass, at B - 35 ticks after the early gate
         const int64_t tick = T + 240 + c.arrival.value_or(5);
-        midi.noteOn(0, 60, 100, 144, c.arrival ? platform::tickStartNanoseconds(tick) + 1'000'000 : -1);
+        const int64_t arrivalNs = c.arrival ? platform::tickStartNanoseconds(tick) + 1'000'000 : -1;
+        midi.noteOn(0, 60, 100, 144, arrivalNs);
         w.midihits();
         EXPECT_EQ(w.notelist->Cell(0, 1), c.hitTime);
         if (*c.hitTime) {
             EXPECT_EQ(w.place[0], w.tempoplace(tick - T));
+            ASSERT_EQ(sound.played.size(), 1u);
+            EXPECT_EQ(sound.played[0].askedAtNs, c.arrival ? std::optional<int64_t>(arrivalNs) : std::nullopt)
+                << "the note's sound is timed from its arrival";
         }
         midi.devices.clear();
         resetCase();
@@ -229,8 +235,8 @@ TEST_F(HitCaptureTest, AStampedMidiNoteIsTimedAtItsArrival)
 }
 
 // A key press is timed where the window system stamped it (milliseconds on
-// the monotonic clock), not when the main thread comes to it; a press whose
-// stamp is not on that clock is timed when it is handled.
+// the monotonic clock), not when the main thread comes to it, and so is its
+// sound; a press whose stamp is not on that clock is timed when it is handled.
 TEST_F(HitCaptureTest, AStampedKeyIsTimedAtItsArrival)
 {
     struct Case {
@@ -252,6 +258,7 @@ TEST_F(HitCaptureTest, AStampedKeyIsTimedAtItsArrival)
         Window1& w = running();
         w.listenplay = false;
         countin = false;
+        sound.played.clear();
         clock.now = T + 240 + c.handled;
         QKeyEvent press(QEvent::KeyPress, Qt::Key_J, Qt::NoModifier, "j");
         if (c.msBefore)
@@ -261,6 +268,12 @@ TEST_F(HitCaptureTest, AStampedKeyIsTimedAtItsArrival)
         if (*c.hitTime) {
             const int64_t tick = T + 240 + platform::Val(c.hitTime);
             EXPECT_EQ(w.place[0], w.tempoplace(tick - T));
+            ASSERT_EQ(sound.played.size(), 1u);
+            const std::optional<int64_t> askedAt = sound.played[0].askedAtNs;
+            EXPECT_EQ(askedAt.has_value(), c.msBefore.has_value());
+            if (askedAt) {
+                EXPECT_EQ(platform::ticksFromNanoseconds(*askedAt), tick) << "the key's sound is timed from its arrival";
+            }
         }
         resetCase();
     }

@@ -730,6 +730,76 @@ TEST(SdlMixer, ASoundStartsOneDeviceBufferAfterItsPlayInsideABuffer)
     EXPECT_GE(inside, played - 1) << "sounds starting on a buffer's first frame in each of " << runs << " runs";
 }
 
+// A sound asked for earlier than its play (a tap the main thread came to
+// late) starts that much earlier: the request is read on the program's clock,
+// here a stepped one, not the monotonic clock the mixer times by. Each pair
+// plays a sound now and one asked for 5 ms ago in the same instant. A
+// callback that comes less than 5 ms before the pair's due time starts the
+// earlier one at once, and one more than a buffer late (a stalled machine)
+// both, so the gap is shorter there; it is never reversed, and most pairs
+// start 5 ms apart (one pair in a thousand would by chance).
+TEST(SdlMixer, ASoundAskedForEarlierStartsThatMuchEarlier)
+{
+    constexpr int kRate = 44100;
+    constexpr int64_t kEarlierNs = 5'000'000;
+    constexpr int64_t kEarlierFrames = kEarlierNs * kRate / 1'000'000'000; // 220.5, rounded down
+    constexpr int kPairs = 8;
+    constexpr int16_t kNow = 1000, kEarlier = 3000; // a sample of both is their sum
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("sound.raw"));
+    {
+        ScopedEnv driver("SDL_AUDIODRIVER", "disk");
+        ScopedEnv file("SDL_DISKAUDIOFILE", path.toLocal8Bit().constData());
+        ScopedEnv buffer("VELVANE_SOUND_BUFFER", "1024");
+        platform::FakeTicks clock(5000);
+        platform::ScopedTickSource useClock(&clock);
+        const Sound now(QStringLiteral("now"), std::vector<int16_t>(50, kNow), kRate);
+        const Sound earlier(QStringLiteral("earlier"), std::vector<int16_t>(50, kEarlier), kRate);
+        platform::SdlMixer mixer;
+        ASSERT_TRUE(mixer.open());
+        ASSERT_EQ(mixer.sampleRate(), kRate);
+        mixer.setNeeded(true);
+        for (int k = 0; k < kPairs; ++k) {
+            const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(61);
+            while (std::chrono::steady_clock::now() < until)
+                std::this_thread::yield();
+            clock.advance(7);
+            mixer.play(now);
+            mixer.play(earlier, platform::clockNanoseconds() - kEarlierNs);
+        }
+        ASSERT_TRUE(waitFor([&] { return mixer.voicesStarted() == 2 * kPairs; }));
+        const auto drain = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+        while (std::chrono::steady_clock::now() < drain)
+            std::this_thread::yield();
+    }
+    QFile out(path);
+    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+    const QByteArray bytes = out.readAll();
+    const auto* samples = reinterpret_cast<const int16_t*>(bytes.constData());
+    const int64_t count = bytes.size() / 2;
+    auto starts = [&](int16_t part) {
+        auto has = [&](int64_t i) { return i >= 0 && (samples[i] == part || samples[i] == kNow + kEarlier); };
+        std::vector<int64_t> at;
+        for (int64_t i = 0; i < count; ++i)
+            if (has(i) && !has(i - 1))
+                at.push_back(i);
+        return at;
+    };
+    const std::vector<int64_t> nowStarts = starts(kNow);
+    const std::vector<int64_t> earlierStarts = starts(kEarlier);
+    ASSERT_EQ(nowStarts.size(), size_t(kPairs));
+    ASSERT_EQ(earlierStarts.size(), size_t(kPairs));
+    int exact = 0;
+    for (int k = 0; k < kPairs; ++k) {
+        const int64_t gap = nowStarts[size_t(k)] - earlierStarts[size_t(k)];
+        EXPECT_GE(gap, 0) << "pair " << k;
+        EXPECT_LE(gap, kEarlierFrames + 1) << "pair " << k;
+        exact += std::abs(gap - kEarlierFrames) <= 1;
+    }
+    EXPECT_GE(exact, kPairs / 4) << "pairs that started 5 ms apart";
+}
+
 TEST(SdlMixer, DummyDeviceRestsWhenNotNeededAndWakesForNeedOrPlay)
 {
     ScopedEnv driver("SDL_AUDIODRIVER", "dummy");

@@ -4,9 +4,9 @@
 
 namespace platform {
 
-void RecordingSoundOutput::play(const Sound& sound)
+void RecordingSoundOutput::play(const Sound& sound, std::optional<int64_t> askedAtNs)
 {
-    played.push_back({sound.name(), Ticks(), needed});
+    played.push_back({sound.name(), Ticks(), needed, askedAtNs});
 }
 
 void RecordingSoundOutput::setNeeded(bool on)

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace platform {
@@ -17,13 +18,14 @@ public:
         QString name;
         int64_t tick;
         bool needed; // the output was needed at the play
+        std::optional<int64_t> askedAtNs;
     };
     struct Need {
         bool needed;
         int64_t tick;
         bool operator==(const Need&) const = default;
     };
-    void play(const Sound& sound) override;
+    void play(const Sound& sound, std::optional<int64_t> askedAtNs) override;
     void setNeeded(bool needed) override;
     std::vector<Play> played;
     bool needed = false;
