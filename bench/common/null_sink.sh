@@ -1,9 +1,9 @@
 # Sourced by the benchmarks: a private sound server with one null sink,
 # ci_null, whose monitor the benchmarks record. BENCH_SERVER picks the server:
 # pulseaudio (the default) or pipewire (with WirePlumber to link the streams,
-# a private D-Bus, which WirePlumber needs, and pipewire-pulse, through which
-# the recorder's parec reads the monitor as it does from PulseAudio). Sets XDG_RUNTIME_DIR to a
-# folder under $1, so the program finds only this server, and installs an
+# a private D-Bus, which WirePlumber needs, and pipewire-pulse, which tells
+# when the sink is ready; the recorder reads the monitor with pw-record there).
+# Sets XDG_RUNTIME_DIR to a folder under $1, so the program finds only this server, and installs an
 # EXIT trap that stops it; callers add their own clean-up to the function
 # bench_cleanup_extra.
 
