@@ -302,15 +302,15 @@ void SdlMixer::play(const Sound& sound, std::optional<int64_t> askedAtNs)
     // sound is due one buffer after it was asked for. The mixer times plays
     // on the monotonic clock, so an earlier request is carried over as its
     // age on the program's clock.
-    int64_t now = monotonicNanoseconds();
+    int64_t stamp = monotonicNanoseconds();
     if (askedAtNs)
-        now -= std::max<int64_t>(clockNanoseconds() - *askedAtNs, 0);
+        stamp -= std::max<int64_t>(clockNanoseconds() - *askedAtNs, 0);
     d.checkLost();
     // A resting stream opens before the push, as opening may reset the
     // mixer. A sound that cannot be played now is dropped: heard later it
     // would be out of time.
     if (d.rest.played())
-        d.core.push(sound, now);
+        d.core.push(sound, stamp);
     d.followTimers();
 }
 

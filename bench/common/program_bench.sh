@@ -19,27 +19,7 @@ source "$bench_common/null_sink.sh"
 bench_program_work=$(mktemp -d)
 bench_start_null_sink "$bench_program_work"
 
-# BENCH_IDLE=poll (as root) keeps every idle core polling instead of halting
-# for the whole run, through the kernel's PM QoS request: on this guest
-# machine a halted virtual core sometimes takes milliseconds to wake, which
-# delays a key press in the X server and the program alike.
-bench_idle=${BENCH_IDLE:-halt}
-case $bench_idle in
-    halt) ;;
-    poll)
-        python3 -c 'import os, struct, sys, time
-fd = os.open("/dev/cpu_dma_latency", os.O_WRONLY)
-os.write(fd, struct.pack("i", 0))
-print("ready", flush=True)
-time.sleep(1e9)' >"$bench_program_work/idle.out" &
-        bench_server_pids+=("$!")
-        for _ in $(seq 100); do grep -q ready "$bench_program_work/idle.out" 2>/dev/null && break; sleep 0.05; done
-        grep -q ready "$bench_program_work/idle.out" || { echo "BENCH_IDLE=poll needs write access to /dev/cpu_dma_latency"; exit 2; }
-        ;;
-    *) echo "BENCH_IDLE must be halt or poll" >&2; exit 2 ;;
-esac
-
-echo "server $BENCH_SERVER; buffer ${VELVANE_SOUND_BUFFER:-default} frames; $(nproc) cores; idle cores $bench_idle"
+echo "server $BENCH_SERVER; buffer ${VELVANE_SOUND_BUFFER:-default} frames; $(nproc) cores"
 BENCH_SERVER_PID=$(bench_pulse_pid)
 export BENCH_SERVER_PID
 
