@@ -5,10 +5,11 @@ how long each tap's hit sound takes to be heard.
 tap_sound.py VELVANE WRITE_DATAFILE RECORDER WORK
     Expects DISPLAY (an X server without a window manager), XDG_RUNTIME_DIR (a
     sound server with the null sink ci_null) in the environment.
-tap_sound.py --analyse TAPS.txt REC.raw
+tap_sound.py --analyse TAPS.txt REC.raw [TAPS.txt REC.raw ...]
     Analyses the taps ("tap NS" lines, CLOCK_MONOTONIC; "stamp MS" lines, the
     X server's stamps of the presses, where read) and the recording of a
-    run again.
+    run again; given several runs, also the taps of all of them together (in
+    one run of 56 taps, p99 is the slowest tap).
 
 A tap sounds only while the test has a note left for it, so the test runs at
 the second level (about 1.8 notes a beat, never fewer than one in two beats)
@@ -94,7 +95,9 @@ def loud_after(rec, t):
     return loud * 10
 
 
-def analyse(taps_path, raw_path):
+def analyse(taps_path, raw_path, pooled=None):
+    """The report lines of one run; adds its tap-to-sound and stamp-to-sound
+    times to the lists in `pooled` ("tap", "stamp") where given."""
     with open(taps_path) as f:
         rows = [line.split() for line in f]
     taps = [int(parts[1]) for parts in rows if parts and parts[0] == "tap"]
@@ -123,6 +126,9 @@ def analyse(taps_path, raw_path):
             j += 1
         else:
             missing.append(f"tap {k + 1} ({loud_after(rec, t)} ms)")
+    if pooled is not None:
+        pooled["tap"] += latencies
+        pooled["stamp"] += from_stamp
     lines = [rec.clock_drift_text(),
              f"onsets {len(onsets)}, of them hit sounds {len(hits)}",
              f"taps {len(taps)}, hit sounds found {len(latencies)} of {len(taps)}"]
@@ -189,9 +195,21 @@ def run(program, recorder, work):
 
 
 def main():
-    if len(sys.argv) == 4 and sys.argv[1] == "--analyse":
-        for line in analyse(sys.argv[2], sys.argv[3]):
-            print(line)
+    if len(sys.argv) >= 4 and len(sys.argv) % 2 == 0 and sys.argv[1] == "--analyse":
+        runs = list(zip(sys.argv[2::2], sys.argv[3::2]))
+        pooled = {"tap": [], "stamp": []}
+        for taps_path, raw_path in runs:
+            if len(runs) > 1:
+                print(f"--- {taps_path}")
+            for line in analyse(taps_path, raw_path, pooled):
+                print(line)
+        if len(runs) > 1:
+            print(f"--- all {len(runs)} runs")
+            for what, times in (("tap to sound", pooled["tap"]), ("stamp to sound", pooled["stamp"])):
+                if times:
+                    ordered = sorted(times)
+                    print(f"{what} ms ({len(ordered)} taps): median {median(ordered):.2f} / "
+                          f"p99 {percentile(ordered, 99):.2f} / max {ordered[-1]:.2f}")
         return 0
     velvane, write_datafile, recorder, work = sys.argv[1:5]
     try:
