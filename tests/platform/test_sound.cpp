@@ -21,6 +21,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <deque>
 #include <future>
 #include <cstdlib>
@@ -473,6 +474,26 @@ bool waitFor(Pred pred)
     return true;
 }
 
+// Lets real time pass for the device's thread, without sleeping past it.
+void spinFor(std::chrono::milliseconds span)
+{
+    const auto until = std::chrono::steady_clock::now() + span;
+    while (std::chrono::steady_clock::now() < until)
+        std::this_thread::yield();
+}
+
+// What SDL's disk driver wrote: mono 16-bit samples.
+std::vector<int16_t> diskOutput(const QString& path)
+{
+    QFile out(path);
+    if (!out.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = out.readAll();
+    std::vector<int16_t> samples(size_t(bytes.size()) / 2);
+    std::memcpy(samples.data(), bytes.constData(), samples.size() * 2);
+    return samples;
+}
+
 TEST(SdlMixer, DummyDevicePicksUpEveryPlay)
 {
     ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
@@ -649,9 +670,7 @@ TEST(SdlMixer, SoundsAskedForWhileTheOutputCannotOpenAreDroppedNotPlayedLater)
     })) << "the output was not looked for again";
     mixer.play(click);
     ASSERT_TRUE(waitFor([&] { return mixer.voicesStarted() >= 2; }));
-    const auto settle = std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
-    while (std::chrono::steady_clock::now() < settle)
-        std::this_thread::yield();
+    spinFor(std::chrono::milliseconds(100));
     EXPECT_EQ(mixer.voicesStarted(), 2) << "a sound asked for during the failure was started";
 
     // A later failure is said again, once.
@@ -701,24 +720,17 @@ TEST(SdlMixer, ASoundStartsOneDeviceBufferAfterItsPlayInsideABuffer)
             ASSERT_EQ(mixer.sampleRate(), 44100);
             mixer.setNeeded(true);
             for (int gap : gapsMs) {
-                const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(gap);
-                while (std::chrono::steady_clock::now() < until)
-                    std::this_thread::yield();
+                spinFor(std::chrono::milliseconds(gap));
                 mixer.play(click);
             }
             ASSERT_TRUE(waitFor([&] { return mixer.voicesStarted() == played; }));
-            const auto drain = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
-            while (std::chrono::steady_clock::now() < drain)
-                std::this_thread::yield();
+            spinFor(std::chrono::milliseconds(200)); // the last sound reaches the file
         }
-        QFile out(path);
-        ASSERT_TRUE(out.open(QIODevice::ReadOnly));
-        const QByteArray bytes = out.readAll();
-        const auto* samples = reinterpret_cast<const int16_t*>(bytes.constData());
+        const std::vector<int16_t> samples = diskOutput(path);
         intoBuffer.clear();
-        for (int64_t i = 0; i < bytes.size() / 2; ++i)
+        for (size_t i = 0; i < samples.size(); ++i)
             if (samples[i] != 0 && (i == 0 || samples[i - 1] == 0))
-                intoBuffer.push_back(i % frames);
+                intoBuffer.push_back(int64_t(i) % frames);
         ASSERT_EQ(intoBuffer.size(), std::size(gapsMs));
     };
     std::vector<int64_t> intoBuffer;
@@ -761,25 +773,18 @@ TEST(SdlMixer, ASoundAskedForEarlierStartsThatMuchEarlier)
         ASSERT_EQ(mixer.sampleRate(), kRate);
         mixer.setNeeded(true);
         for (int k = 0; k < kPairs; ++k) {
-            const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(61);
-            while (std::chrono::steady_clock::now() < until)
-                std::this_thread::yield();
+            spinFor(std::chrono::milliseconds(61));
             clock.advance(7);
             mixer.play(now);
             mixer.play(earlier, platform::clockNanoseconds() - kEarlierNs);
         }
         ASSERT_TRUE(waitFor([&] { return mixer.voicesStarted() == 2 * kPairs; }));
-        const auto drain = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
-        while (std::chrono::steady_clock::now() < drain)
-            std::this_thread::yield();
+        spinFor(std::chrono::milliseconds(200)); // the last sound reaches the file
     }
-    QFile out(path);
-    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
-    const QByteArray bytes = out.readAll();
-    const auto* samples = reinterpret_cast<const int16_t*>(bytes.constData());
-    const int64_t count = bytes.size() / 2;
+    const std::vector<int16_t> samples = diskOutput(path);
+    const auto count = int64_t(samples.size());
     auto starts = [&](int16_t part) {
-        auto has = [&](int64_t i) { return i >= 0 && (samples[i] == part || samples[i] == kNow + kEarlier); };
+        auto has = [&](int64_t i) { return i >= 0 && (samples[size_t(i)] == part || samples[size_t(i)] == kNow + kEarlier); };
         std::vector<int64_t> at;
         for (int64_t i = 0; i < count; ++i)
             if (has(i) && !has(i - 1))
