@@ -482,17 +482,28 @@ void spinFor(std::chrono::milliseconds span)
         std::this_thread::yield();
 }
 
-// What SDL's disk driver wrote: mono 16-bit samples.
-std::vector<int16_t> diskOutput(const QString& path)
-{
-    QFile out(path);
-    if (!out.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = out.readAll();
-    std::vector<int16_t> samples(size_t(bytes.size()) / 2);
-    std::memcpy(samples.data(), bytes.constData(), samples.size() * 2);
-    return samples;
-}
+// For its lifetime, a mixer opened here writes to a file through SDL's disk
+// driver, with 1024-frame buffers (23 ms: room to place a sound inside one).
+struct DiskDevice {
+    static constexpr int kFrames = 1024;
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("sound.raw"));
+    ScopedEnv driver{"SDL_AUDIODRIVER", "disk"};
+    ScopedEnv file{"SDL_DISKAUDIOFILE", path.toLocal8Bit().constData()};
+    ScopedEnv buffer{"VELVANE_SOUND_BUFFER", std::to_string(kFrames).c_str()};
+
+    // What the driver wrote: mono 16-bit samples.
+    std::vector<int16_t> samples() const
+    {
+        QFile out(path);
+        if (!out.open(QIODevice::ReadOnly))
+            return {};
+        const QByteArray bytes = out.readAll();
+        std::vector<int16_t> all(size_t(bytes.size()) / 2);
+        std::memcpy(all.data(), bytes.constData(), all.size() * 2);
+        return all;
+    }
+};
 
 TEST(SdlMixer, DummyDevicePicksUpEveryPlay)
 {
@@ -700,18 +711,14 @@ TEST(SdlMixer, SoundsAskedForWhileTheOutputCannotOpenAreDroppedNotPlayedLater)
 // fault starts every sound there in every run.
 TEST(SdlMixer, ASoundStartsOneDeviceBufferAfterItsPlayInsideABuffer)
 {
-    constexpr int frames = 1024;
+    constexpr int frames = DiskDevice::kFrames;
     constexpr int runs = 3;
     const int gapsMs[] = {37, 53, 29, 71, 43, 61};
     const int played = int(std::size(gapsMs));
     // Where in its buffer each sound of one run started.
     auto startsInBuffers = [&](std::vector<int64_t>& intoBuffer) {
-        QTemporaryDir dir;
-        ASSERT_TRUE(dir.isValid());
-        const QString path = dir.filePath(QStringLiteral("sound.raw"));
-        ScopedEnv driver("SDL_AUDIODRIVER", "disk");
-        ScopedEnv file("SDL_DISKAUDIOFILE", path.toLocal8Bit().constData());
-        ScopedEnv buffer("VELVANE_SOUND_BUFFER", "1024");
+        DiskDevice disk;
+        ASSERT_TRUE(disk.dir.isValid());
         const Sound click(QStringLiteral("click"), std::vector<int16_t>(441, 8000), 44100);
         {
             platform::SdlMixer mixer;
@@ -726,7 +733,7 @@ TEST(SdlMixer, ASoundStartsOneDeviceBufferAfterItsPlayInsideABuffer)
             ASSERT_TRUE(waitFor([&] { return mixer.voicesStarted() == played; }));
             spinFor(std::chrono::milliseconds(200)); // the last sound reaches the file
         }
-        const std::vector<int16_t> samples = diskOutput(path);
+        const std::vector<int16_t> samples = disk.samples();
         intoBuffer.clear();
         for (size_t i = 0; i < samples.size(); ++i)
             if (samples[i] != 0 && (i == 0 || samples[i - 1] == 0))
@@ -757,13 +764,9 @@ TEST(SdlMixer, ASoundAskedForEarlierStartsThatMuchEarlier)
     constexpr int64_t kEarlierFrames = kEarlierNs * kRate / 1'000'000'000; // 220.5, rounded down
     constexpr int kPairs = 8;
     constexpr int16_t kNow = 1000, kEarlier = 3000; // a sample of both is their sum
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("sound.raw"));
+    DiskDevice disk;
+    ASSERT_TRUE(disk.dir.isValid());
     {
-        ScopedEnv driver("SDL_AUDIODRIVER", "disk");
-        ScopedEnv file("SDL_DISKAUDIOFILE", path.toLocal8Bit().constData());
-        ScopedEnv buffer("VELVANE_SOUND_BUFFER", "1024");
         platform::FakeTicks clock(5000);
         platform::ScopedTickSource useClock(&clock);
         const Sound now(QStringLiteral("now"), std::vector<int16_t>(50, kNow), kRate);
@@ -781,7 +784,7 @@ TEST(SdlMixer, ASoundAskedForEarlierStartsThatMuchEarlier)
         ASSERT_TRUE(waitFor([&] { return mixer.voicesStarted() == 2 * kPairs; }));
         spinFor(std::chrono::milliseconds(200)); // the last sound reaches the file
     }
-    const std::vector<int16_t> samples = diskOutput(path);
+    const std::vector<int16_t> samples = disk.samples();
     const auto count = int64_t(samples.size());
     auto starts = [&](int16_t part) {
         auto has = [&](int64_t i) { return i >= 0 && (samples[size_t(i)] == part || samples[size_t(i)] == kNow + kEarlier); };
