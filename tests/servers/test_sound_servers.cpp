@@ -182,16 +182,17 @@ void runEvents(int ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
 }
 
-// Plays `sound` every 100 ms from the GUI thread as a test does, for `ms`;
-// returns the monotonic time of each play.
+constexpr int kPlayIntervalMs = 100;
+
+// Plays `sound` every kPlayIntervalMs from the GUI thread as a test does, for
+// `ms`; returns the monotonic time of each play.
 std::vector<int64_t> playFor(platform::SdlMixer& mixer, const platform::Sound& sound, int ms)
 {
-    constexpr int kIntervalMs = 100;
     std::vector<int64_t> plays;
-    for (int played = 0; played < ms; played += kIntervalMs) {
+    for (int played = 0; played < ms; played += kPlayIntervalMs) {
         plays.push_back(platform::monotonicNanoseconds());
         mixer.play(sound);
-        runEvents(kIntervalMs);
+        runEvents(kPlayIntervalMs);
     }
     return plays;
 }
@@ -251,11 +252,27 @@ TEST_F(SoundServers, SoundComesBackWithAServerThatStartsLateOrIsRestartedDuringA
     mixer.close();
 }
 
+// Whether the whole machine stood still while the clicks were played (a
+// guest of a busy host does now and then): a gap between two plays longer
+// than this beyond their interval. The server then goes on where its sink's
+// time is, and may drop a click written in the gap as past.
+constexpr int64_t kMachineStallNs = 50'000'000;
+
+bool machineStalled(const std::vector<int64_t>& plays)
+{
+    for (size_t i = 1; i < plays.size(); ++i)
+        if (plays[i] - plays[i - 1] > kPlayIntervalMs * 1'000'000 + kMachineStallNs)
+            return true;
+    return false;
+}
+
 // A server that stops for a while (its machine not run, as a guest of a
 // busy host is now and then) leaves each later sound as soon after its play
 // as before: the output does not keep what the stall held up. Where the
 // latency held the clicks are heard at their beat again; where it grew,
-// every later click of the test would be late by the same amount.
+// every later click of the test would be late by the same amount. A run in
+// which the whole machine stalled too, and a click went missing, is made
+// again, a few times at most: the fault loses or moves clicks in every run.
 TEST_F(SoundServers, SoundsAreHeardAsSoonAfterTheirPlayOnceAStalledServerGoesOn)
 {
     ASSERT_NO_FATAL_FAILURE(serve(SoundServer::Kind::PulseAudio));
@@ -269,6 +286,7 @@ TEST_F(SoundServers, SoundsAreHeardAsSoonAfterTheirPlayOnceAStalledServerGoesOn)
     // The clicks while the output settles again after the stall are left out.
     constexpr int kSettleMs = 200;
     constexpr int kPlayMs = 1500;
+    constexpr int kRuns = 4;
     const platform::Sound click(QStringLiteral("click"), std::vector<int16_t>(441, 8000), 44100);
     QTemporaryDir work;
     ASSERT_TRUE(work.isValid());
@@ -276,23 +294,33 @@ TEST_F(SoundServers, SoundsAreHeardAsSoonAfterTheirPlayOnceAStalledServerGoesOn)
     ASSERT_TRUE(mixer.open());
     mixer.setNeeded(true); // START
     ASSERT_EQ(mixer.driver(), "pulseaudio");
-    auto parec = server.record(work.filePath("stall.raw"));
-    const std::vector<int64_t> before = playFor(mixer, click, kPlayMs);
-    server.stall(kStall);
-    runEvents(kSettleMs);
-    const std::vector<int64_t> after = playFor(mixer, click, kPlayMs);
-    runEvents(kSettleMs); // the last click reaches the recording
-    parec->terminate();
-    parec->waitForFinished();
-    mixer.close();
 
     // The monitor's samples keep the time of the sink, which plays on
     // through the stall once it runs again: the place of each click in the
-    // recording less its play is its latency plus one constant.
-    const Heard heard = listen(work.filePath("stall.raw"));
-    // A click the stall catches in play is heard in two pieces, the stall's
-    // silence between them: one onset more than the plays.
-    const int played = int(before.size() + after.size());
+    // recording less its play is its latency plus one constant. A click the
+    // stall catches in play is heard in two pieces, the stall's silence
+    // between them: one onset more than the plays.
+    std::vector<int64_t> before, after;
+    Heard heard;
+    int played = 0;
+    for (int run = 0; run < kRuns; ++run) {
+        const QString raw = work.filePath(QStringLiteral("stall-%1.raw").arg(run));
+        auto parec = server.record(raw);
+        before = playFor(mixer, click, kPlayMs);
+        server.stall(kStall);
+        runEvents(kSettleMs);
+        after = playFor(mixer, click, kPlayMs);
+        runEvents(kSettleMs); // the last click reaches the recording
+        parec->terminate();
+        parec->waitForFinished();
+        heard = listen(raw);
+        played = int(before.size() + after.size());
+        const bool allHeard = heard.clicks == played || heard.clicks == played + 1;
+        if (allHeard || !(machineStalled(before) || machineStalled(after)))
+            break;
+        std::printf("run %d: the machine stalled, and %d onsets came for %d clicks\n", run + 1, heard.clicks, played);
+    }
+    mixer.close();
     EXPECT_TRUE(heard.clicks == played || heard.clicks == played + 1)
         << heard.clicks << " onsets for " << played << " clicks: a click was lost, came again, or was held back "
         << "past the recording's end";
