@@ -15,11 +15,11 @@ class Sound {
 public:
     Sound(QString name, std::vector<int16_t> monoSamples, int sampleRate);
     // Starts the sound on the current output and returns at once. A sound
-    // already playing is started again as a further voice. `askedAtNs`, on
-    // the clock Ticks() reads (clockNanoseconds), is when it was asked for
-    // where that was before now: a tap's sound is timed from the tap's
-    // arrival, so a main thread that comes to the tap late does not make it
-    // late too. Without it, it was asked for now.
+    // already playing is started again as a further voice. `askedAtNs`
+    // (clockNanoseconds, the clock Ticks() reads) is when the sound was asked
+    // for, where that was before now: a tap's sound is timed from the tap's
+    // arrival, so a main thread that comes to the tap late does not make the
+    // sound late too. Without it, the sound is asked for now.
     void Play(std::optional<int64_t> askedAtNs = std::nullopt) const;
 
     const QString& name() const { return name_; }

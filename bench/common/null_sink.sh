@@ -3,9 +3,9 @@
 # pulseaudio (the default) or pipewire (with WirePlumber to link the streams,
 # a private D-Bus, which WirePlumber needs, and pipewire-pulse, which tells
 # when the sink is ready; the recorder reads the monitor with pw-record there).
-# Sets XDG_RUNTIME_DIR to a folder under $1, so the program finds only this server, and installs an
-# EXIT trap that stops it; callers add their own clean-up to the function
-# bench_cleanup_extra.
+# Sets XDG_RUNTIME_DIR to a folder under $1, so the program finds only this
+# server, and installs an EXIT trap that stops it; callers add their own
+# clean-up to the function bench_cleanup_extra.
 
 bench_server=${BENCH_SERVER:-pulseaudio}
 case $bench_server in

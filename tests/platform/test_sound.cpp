@@ -760,7 +760,8 @@ TEST(SdlMixer, ASoundStartsOneDeviceBufferAfterItsPlayInsideABuffer)
 // callback that comes less than 5 ms before the pair's due time starts the
 // earlier one at once, and one more than a buffer late (a stalled machine)
 // both, so the gap is shorter there; it is never reversed, and most pairs
-// start 5 ms apart (one pair in a thousand would by chance).
+// start 5 ms apart (with the request read on the wrong clock, about three
+// pairs in a thousand would by chance).
 TEST(SdlMixer, ASoundAskedForEarlierStartsThatMuchEarlier)
 {
     constexpr int kRate = 44100;
