@@ -63,6 +63,9 @@ CONF
     for _ in $(seq 100); do [[ -S $XDG_RUNTIME_DIR/pipewire-0 ]] && break; sleep 0.02; done
     wireplumber 2>"$bench_work/wireplumber.log" &
     bench_server_pids=("$!" "${bench_server_pids[@]}")
+    # Made first: pipewire-pulse gives up when a client (the pactl below)
+    # makes this folder between its own check and its mkdir.
+    mkdir -p -m 700 "$XDG_RUNTIME_DIR/pulse"
     pipewire-pulse 2>"$bench_work/pipewire-pulse.log" &
     bench_server_pids=("$!" "${bench_server_pids[@]}")
     # Ready once the session manager has made ci_null the default sink and

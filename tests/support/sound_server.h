@@ -103,6 +103,10 @@ private:
             return false;
         if (kind == Kind::PipeWire)
             launch("wireplumber", {});
+        // pipewire-pulse gives up when its socket folder appears between its
+        // own check and its mkdir, as the first pactl below (or any PulseAudio
+        // client) makes it: made here first, the race cannot happen.
+        QDir().mkpath(runtime() + "/pulse");
         launch("pipewire-pulse", {});
         // With a session manager, ready once it made the null sink the default.
         return waitUntil([this, kind] {
