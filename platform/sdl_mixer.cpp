@@ -176,8 +176,7 @@ struct SdlMixer::Impl : OutputRest::Stream {
 
     void closeDevice()
     {
-        if (device != 0)
-            SDL_CloseAudioDevice(device); // waits for the callback thread
+        sdlaudio::closeOutput(device);
         device = 0;
     }
 

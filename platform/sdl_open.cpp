@@ -102,10 +102,10 @@ std::function<Output()> onOwnThread(std::function<Output()> work)
     };
 }
 
-// An open in this process that did not answer. It cannot be cancelled, and
-// SDL's audio must not be quit under it: should it return some day (its
-// server gone or mended) it goes on inside the driver. Until then no SDL
-// audio call is made; once it has returned, SDL's audio is whole again.
+// An open or close in this process that did not answer. It cannot be
+// cancelled, and SDL's audio must not be quit under it: should it return some
+// day (its server gone or mended) it goes on inside the driver. Until then no
+// SDL audio call is made; once it has returned, SDL's audio is whole again.
 std::optional<DetachedCall<Output>>& stuckCall()
 {
     static std::optional<DetachedCall<Output>> call;
@@ -120,10 +120,9 @@ bool stuck()
     std::optional<Output> out = call->poll();
     if (!out)
         return true;
-    if (out->device != 0)
-        SDL_CloseAudioDevice(out->device);
     call.reset();
-    return false;
+    closeOutput(out->device); // an open that returned late
+    return stuckCall().has_value();
 }
 
 void sayHung(const std::string& name, Hung& hung)
@@ -365,6 +364,18 @@ void answerSoundProbe()
 } // namespace platform
 
 namespace platform::sdlaudio {
+
+void closeOutput(SDL_AudioDeviceID device)
+{
+    if (device == 0)
+        return;
+    DetachedCall<Output> call(onOwnThread([device] {
+        SDL_CloseAudioDevice(device);
+        return Output{};
+    }));
+    if (!call.wait(kAnswerTime))
+        stuckCall().emplace(std::move(call));
+}
 
 void quitAudio()
 {

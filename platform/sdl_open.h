@@ -54,6 +54,13 @@ Output chooseAndOpen(const Wanted& wanted, Hung& hung, const GiveUp& giveUp);
 // driver): until it has returned, every call here fails at once.
 Output reopen(const Wanted& wanted, const std::string& driver, Hung& hung, const GiveUp& giveUp);
 
+// Closes an output opened here. SDL's close waits for the output's thread,
+// which waits for ever on a server that stopped answering under a running
+// stream (PulseAudio's, stopped or hung): a close that has not returned after
+// kAnswerTime is left to end in the background, and SDL's audio is left alone
+// until it has, as after an open that did not answer.
+void closeOutput(SDL_AudioDeviceID device);
+
 // Quits SDL's audio when it is up.
 void quitAudio();
 

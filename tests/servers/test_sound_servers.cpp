@@ -252,27 +252,16 @@ TEST_F(SoundServers, SoundComesBackWithAServerThatStartsLateOrIsRestartedDuringA
     mixer.close();
 }
 
-// Whether the whole machine stood still while the clicks were played (a
-// guest of a busy host does now and then): a gap between two plays longer
-// than this beyond their interval. The server then goes on where its sink's
-// time is, and may drop a click written in the gap as past.
-constexpr int64_t kMachineStallNs = 50'000'000;
-
-bool machineStalled(const std::vector<int64_t>& plays)
-{
-    for (size_t i = 1; i < plays.size(); ++i)
-        if (plays[i] - plays[i - 1] > kPlayIntervalMs * 1'000'000 + kMachineStallNs)
-            return true;
-    return false;
-}
-
 // A server that stops for a while (its machine not run, as a guest of a
 // busy host is now and then) leaves each later sound as soon after its play
 // as before: the output does not keep what the stall held up. Where the
 // latency held the clicks are heard at their beat again; where it grew,
 // every later click of the test would be late by the same amount. A run in
-// which the whole machine stalled too, and a click went missing, is made
-// again, a few times at most: the fault loses or moves clicks in every run.
+// which a click went missing or came twice is made again, a few times at
+// most: when the machine stalls a few tens of milliseconds (here every second
+// or two, unseen by the plays' own times as often as not) the server now and
+// then drops a click or sounds one late, while a kept backlog or a replay
+// shows in every run.
 TEST_F(SoundServers, SoundsAreHeardAsSoonAfterTheirPlayOnceAStalledServerGoesOn)
 {
     ASSERT_NO_FATAL_FAILURE(serve(SoundServer::Kind::PulseAudio));
@@ -286,7 +275,7 @@ TEST_F(SoundServers, SoundsAreHeardAsSoonAfterTheirPlayOnceAStalledServerGoesOn)
     // The clicks while the output settles again after the stall are left out.
     constexpr int kSettleMs = 200;
     constexpr int kPlayMs = 1500;
-    constexpr int kRuns = 4;
+    constexpr int kRuns = 5;
     const platform::Sound click(QStringLiteral("click"), std::vector<int16_t>(441, 8000), 44100);
     QTemporaryDir work;
     ASSERT_TRUE(work.isValid());
@@ -315,10 +304,9 @@ TEST_F(SoundServers, SoundsAreHeardAsSoonAfterTheirPlayOnceAStalledServerGoesOn)
         parec->waitForFinished();
         heard = listen(raw);
         played = int(before.size() + after.size());
-        const bool allHeard = heard.clicks == played || heard.clicks == played + 1;
-        if (allHeard || !(machineStalled(before) || machineStalled(after)))
+        if (heard.clicks == played || heard.clicks == played + 1)
             break;
-        std::printf("run %d: the machine stalled, and %d onsets came for %d clicks\n", run + 1, heard.clicks, played);
+        std::printf("run %d: %d onsets came for %d clicks\n", run + 1, heard.clicks, played);
     }
     mixer.close();
     EXPECT_TRUE(heard.clicks == played || heard.clicks == played + 1)
@@ -343,6 +331,69 @@ TEST_F(SoundServers, SoundsAreHeardAsSoonAfterTheirPlayOnceAStalledServerGoesOn)
     std::printf("play to sound after a %lld ms stall of the server: %+.1f ms against before\n",
                 static_cast<long long>(kStall.count()), grown);
     EXPECT_LT(std::abs(grown), kGrowthBoundMs) << "the latency changed by " << grown << " ms across the stall";
+}
+
+// A server that hangs under a running stream (stopped, answering nothing)
+// as the output rests after a test: the rest's close does not wait on it,
+// which would freeze the window for as long as the server hangs, and once the
+// server goes on again the next test's sounds are heard.
+TEST_F(SoundServers, TheOutputRestsWithoutWaitingOnAHungServerAndSoundsAgainOnceItGoesOn)
+{
+    ASSERT_NO_FATAL_FAILURE(serve(SoundServer::Kind::PulseAudio));
+    if (IsSkipped())
+        return;
+    Watchdog watchdog(std::chrono::seconds(120));
+    // The close's own answer time and a loaded machine's slowness, far
+    // shorter than the hang.
+    constexpr qint64 kLongestTurnMs = 10000;
+    constexpr qint64 kHangMs = 30000;
+    const platform::Sound click(QStringLiteral("click"), std::vector<int16_t>(441, 8000), 44100);
+    QTemporaryDir work;
+    ASSERT_TRUE(work.isValid());
+    platform::SdlMixer mixer;
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(mixer.open());
+    mixer.setNeeded(true); // START
+    ASSERT_EQ(mixer.driver(), "pulseaudio");
+    // A new server's sink takes a while to ask for its first samples.
+    QElapsedTimer running;
+    running.start();
+    while (mixer.voicesStarted() == 0 && running.elapsed() < 30000)
+        playFor(mixer, click, 100);
+    ASSERT_GT(mixer.voicesStarted(), 0) << "the stream never ran";
+    runEvents(200); // the last click has ended
+
+    server.hang();
+    mixer.setNeeded(false); // the test ends
+    QElapsedTimer hung;
+    hung.start();
+    qint64 longestTurnMs = 0;
+    while (!mixer.resting() && hung.elapsed() < kHangMs) {
+        QElapsedTimer turn;
+        turn.start();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        longestTurnMs = std::max(longestTurnMs, turn.elapsed());
+    }
+    std::printf("the output rested %lld ms into the hang; the longest turn of the events took %lld ms\n",
+                static_cast<long long>(hung.elapsed()), static_cast<long long>(longestTurnMs));
+    EXPECT_TRUE(mixer.resting()) << "the output did not rest while the server hung";
+    EXPECT_LT(longestTurnMs, kLongestTurnMs) << "the rest waited on the hung server";
+    server.goOn();
+
+    mixer.setNeeded(true); // the next test's START
+    auto parec = server.record(work.filePath("after.raw"));
+    QElapsedTimer back;
+    back.start();
+    while (!mixer.isOpen() && back.elapsed() < 30000)
+        playFor(mixer, click, 100);
+    std::printf("the output was back %lld ms after the server went on\n", static_cast<long long>(back.elapsed()));
+    EXPECT_TRUE(mixer.isOpen()) << "the output did not come back after the hang";
+    playFor(mixer, click, 1500);
+    parec->terminate();
+    parec->waitForFinished();
+    mixer.close();
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_GE(listen(work.filePath("after.raw")).clicks, 5) << "no sound after the server went on\n" << said;
 }
 
 } // namespace

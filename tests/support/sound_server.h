@@ -132,12 +132,13 @@ public:
     // request reaches a client and the sink plays nothing until it goes on.
     void stall(std::chrono::milliseconds pause)
     {
-        for (const auto& process : processes_)
-            ::kill(pid_t(process->processId()), SIGSTOP);
+        hang();
         QThread::msleep(static_cast<unsigned long>(pause.count()));
-        for (const auto& process : processes_)
-            ::kill(pid_t(process->processId()), SIGCONT);
+        goOn();
     }
+    // Stops every process of the server until goOn(): a server that hangs.
+    void hang() { signalAll(SIGSTOP); }
+    void goOn() { signalAll(SIGCONT); }
 
     // Records the null sink's monitor (44100 Hz mono, 16 bits) into `raw`
     // through the server's PulseAudio interface until the process ends;
@@ -157,6 +158,12 @@ public:
     }
 
 private:
+    void signalAll(int signal) const
+    {
+        for (const auto& process : processes_)
+            ::kill(pid_t(process->processId()), signal);
+    }
+
     void launch(const char* program, const QStringList& arguments)
     {
         auto& process = processes_.emplace_back(std::make_unique<QProcess>());
