@@ -1,7 +1,7 @@
 // The SDL mixer against real sound servers in folders of the test's own: the
 // driver it chooses, a driver that never answers, and sound that comes back
 // with a server that starts late or is killed and restarted during a test,
-// and the latency after a server that stalls.
+// the latency after a server that stalls, and a rest while a server hangs.
 // Skipped where the servers are not installed (tools/setup.sh installs them).
 #include "platform/sound.h"
 #include "platform/ticks.h"
