@@ -361,7 +361,16 @@ TEST_F(SoundServers, TheOutputRestsWithoutWaitingOnAHungServerAndSoundsAgainOnce
     while (mixer.voicesStarted() == 0 && running.elapsed() < 30000)
         playFor(mixer, click, 100);
     ASSERT_GT(mixer.voicesStarted(), 0) << "the stream never ran";
-    runEvents(200); // the last click has ended
+    // A test ends and the next one starts: the stream runs with nothing in it
+    // to sound, so the rest's checks find it silent at once.
+    mixer.setNeeded(false);
+    QElapsedTimer rest;
+    rest.start();
+    while (!mixer.resting() && rest.elapsed() < 30000)
+        runEvents(10);
+    ASSERT_TRUE(mixer.resting()) << "the output did not rest after a test";
+    mixer.setNeeded(true);
+    ASSERT_FALSE(mixer.resting());
 
     server.hang();
     mixer.setNeeded(false); // the test ends
