@@ -54,10 +54,10 @@ bool quitting()
 // SDL 2.26 keeps a paused device's thread feeding silence to the sound
 // server, which costs as much as playing. A resting stream is therefore
 // closed, and opened again (about 1 ms) when it is needed or played. Every
-// start and open of SDL's audio is bounded in time (sdl_open.h). When the
-// output cannot open, SDL's audio is started afresh on the next attempt, so a
-// sound server that comes later, or back, is found: at START, at a play, and
-// during a test once a second in the background.
+// start, open and close of SDL's audio is bounded in time (sdl_open.h). When
+// the output cannot open, SDL's audio is started afresh on the next attempt,
+// so a sound server that comes later, or back, is found: at START, at a play,
+// and during a test once a second in the background.
 struct SdlMixer::Impl : OutputRest::Stream {
     MixerCore core;
     bool started = false; // open() was called, close() not since

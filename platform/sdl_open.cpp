@@ -285,6 +285,8 @@ Output chooseAndOpenOnThisThread(const Wanted& wanted, Hung& hung, const GiveUp&
     if (stuck())
         return stillStuck();
     quitAudio();
+    if (stuck())
+        return stillStuck();
     Output last;
     last.error = "no sound driver left to try";
     for (const Candidate& c : candidates(hung)) {
@@ -365,22 +367,32 @@ void answerSoundProbe()
 
 namespace platform::sdlaudio {
 
-void closeOutput(SDL_AudioDeviceID device)
+namespace {
+
+// Runs `work` (an SDL call that may wait on a sound server) for at most
+// kAnswerTime; one that has not returned by then is left as the stuck call.
+void boundedCall(std::function<void()> work)
 {
-    if (device == 0)
-        return;
-    DetachedCall<Output> call(onOwnThread([device] {
-        SDL_CloseAudioDevice(device);
+    DetachedCall<Output> call(onOwnThread([work = std::move(work)] {
+        work();
         return Output{};
     }));
     if (!call.wait(kAnswerTime))
         stuckCall().emplace(std::move(call));
 }
 
+} // namespace
+
+void closeOutput(SDL_AudioDeviceID device)
+{
+    if (device != 0)
+        boundedCall([device] { SDL_CloseAudioDevice(device); });
+}
+
 void quitAudio()
 {
     if (!stuck() && SDL_WasInit(SDL_INIT_AUDIO))
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        boundedCall([] { SDL_QuitSubSystem(SDL_INIT_AUDIO); });
 }
 
 } // namespace platform::sdlaudio

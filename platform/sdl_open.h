@@ -1,9 +1,11 @@
 #pragma once
 // Starting SDL's audio and opening its output without ever waiting for ever
 // on a sound server that does not answer. SDL's open cannot be cancelled (its
-// PipeWire driver waits for ever on a server without a session manager), so
-// every start and open runs on a thread of its own (DetachedCall) and is
-// given up after kAnswerTime; the caller goes on with the next driver.
+// PipeWire driver waits for ever on a server without a session manager), nor
+// can its close (PulseAudio's waits for ever on a server that hangs), so
+// every start, open, close and quit runs on a thread of its own
+// (DetachedCall) and is given up after kAnswerTime; the caller goes on with
+// the next driver, or without sound.
 // Called from one thread at a time: the GUI thread, or the one retry thread
 // that SdlMixer runs while the GUI thread makes no SDL call.
 #include <SDL.h>
@@ -61,7 +63,7 @@ Output reopen(const Wanted& wanted, const std::string& driver, Hung& hung, const
 // until it has, as after an open that did not answer.
 void closeOutput(SDL_AudioDeviceID device);
 
-// Quits SDL's audio when it is up.
+// Quits SDL's audio when it is up, bounded in time as a close is.
 void quitAudio();
 
 } // namespace platform::sdlaudio

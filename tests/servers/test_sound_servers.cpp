@@ -15,11 +15,12 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <array>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <future>
-#include <algorithm>
-#include <cmath>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -252,16 +253,68 @@ TEST_F(SoundServers, SoundComesBackWithAServerThatStartsLateOrIsRestartedDuringA
     mixer.close();
 }
 
+// The gaps between the clicks of the two parts of the stalled-server test,
+// 1.94 s each: uneven, so that no shift of the latency but the true one puts
+// more than 3 of a part's clicks on the onsets of either part (a kept backlog
+// of the stall cannot pass for no change, nor one part for the other).
+using Gaps = std::array<int, 14>;
+constexpr Gaps kGapsBeforeMs{100, 160, 120, 180, 110, 150, 130, 190, 100, 170, 140, 120, 160, 110};
+constexpr Gaps kGapsAfterMs{110, 180, 160, 100, 100, 170, 110, 120, 120, 150, 160, 130, 140, 190};
+
+// Plays `sound` once and then after each of `gaps`, running the GUI thread's
+// events between; returns the monotonic time of each play.
+std::vector<int64_t> playUneven(platform::SdlMixer& mixer, const platform::Sound& sound, const Gaps& gaps)
+{
+    std::vector<int64_t> plays;
+    for (size_t i = 0; i <= gaps.size(); ++i) {
+        if (i > 0)
+            runEvents(gaps[i - 1]);
+        plays.push_back(platform::monotonicNanoseconds());
+        mixer.play(sound);
+    }
+    return plays;
+}
+
+// An onset less its play: the click's latency plus one constant, as the
+// monitor's samples keep the time of the sink (which plays on through a
+// stall once it runs again).
+struct Latency {
+    double ms = 0;
+    int clicks = 0; // the plays heard at it
+};
+
+// An onset this near a play's place counts as that click heard.
+constexpr double kOnsetMatchMs = 3;
+
+// The latency at which the most of `plays` were heard.
+Latency commonLatency(const std::vector<int64_t>& plays, const Heard& heard)
+{
+    auto ms = [](qsizetype onset) { return double(onset) * 1000.0 / 44100.0; };
+    Latency best;
+    for (const int64_t play : plays) {
+        for (const qsizetype onset : heard.onsets) {
+            const double latency = ms(onset) - double(play) / 1e6;
+            int clicks = 0;
+            for (const int64_t other : plays)
+                clicks += std::any_of(heard.onsets.begin(), heard.onsets.end(), [&](qsizetype o) {
+                    return std::abs(ms(o) - double(other) / 1e6 - latency) <= kOnsetMatchMs;
+                });
+            if (clicks > best.clicks)
+                best = {latency, clicks};
+        }
+    }
+    return best;
+}
+
 // A server that stops for a while (its machine not run, as a guest of a
 // busy host is now and then) leaves each later sound as soon after its play
 // as before: the output does not keep what the stall held up. Where the
-// latency held the clicks are heard at their beat again; where it grew,
-// every later click of the test would be late by the same amount. A run in
-// which a click went missing or came twice is made again, a few times at
-// most: when the machine stalls a few tens of milliseconds (here every second
-// or two, unseen by the plays' own times as often as not) the server now and
-// then drops a click or sounds one late, while a kept backlog or a replay
-// shows in every run.
+// latency held the clicks are heard at one latency before and after; where
+// it grew, every later click is late by the same amount. When the machine
+// stalls a few tens of milliseconds (here every second or two, unseen by the
+// plays' own times as often as not) the server now and then drops a click or
+// sounds one late: a few such clicks are allowed, and a run with more is made
+// again, a few times at most. A kept backlog or a replay shows in every run.
 TEST_F(SoundServers, SoundsAreHeardAsSoonAfterTheirPlayOnceAStalledServerGoesOn)
 {
     ASSERT_NO_FATAL_FAILURE(serve(SoundServer::Kind::PulseAudio));
@@ -274,8 +327,8 @@ TEST_F(SoundServers, SoundsAreHeardAsSoonAfterTheirPlayOnceAStalledServerGoesOn)
     constexpr double kGrowthBoundMs = 100;
     // The clicks while the output settles again after the stall are left out.
     constexpr int kSettleMs = 200;
-    constexpr int kPlayMs = 1500;
-    constexpr int kRuns = 5;
+    constexpr int kMissedAtMost = 3; // of a part's 15 clicks
+    constexpr int kRuns = 4;
     const platform::Sound click(QStringLiteral("click"), std::vector<int16_t>(441, 8000), 44100);
     QTemporaryDir work;
     ASSERT_TRUE(work.isValid());
@@ -284,50 +337,38 @@ TEST_F(SoundServers, SoundsAreHeardAsSoonAfterTheirPlayOnceAStalledServerGoesOn)
     mixer.setNeeded(true); // START
     ASSERT_EQ(mixer.driver(), "pulseaudio");
 
-    // The monitor's samples keep the time of the sink, which plays on
-    // through the stall once it runs again: the place of each click in the
-    // recording less its play is its latency plus one constant. A click the
-    // stall catches in play is heard in two pieces, the stall's silence
-    // between them: one onset more than the plays.
     std::vector<int64_t> before, after;
     Heard heard;
-    int played = 0;
+    Latency was, is;
+    auto allHeard = [&](const std::vector<int64_t>& plays, const Latency& at) {
+        return at.clicks >= int(plays.size()) - kMissedAtMost;
+    };
     for (int run = 0; run < kRuns; ++run) {
         const QString raw = work.filePath(QStringLiteral("stall-%1.raw").arg(run));
         auto parec = server.record(raw);
-        before = playFor(mixer, click, kPlayMs);
+        before = playUneven(mixer, click, kGapsBeforeMs);
+        runEvents(kGapsBeforeMs[0]); // the last click may be in the server's hands
         server.stall(kStall);
         runEvents(kSettleMs);
-        after = playFor(mixer, click, kPlayMs);
+        after = playUneven(mixer, click, kGapsAfterMs);
         runEvents(kSettleMs); // the last click reaches the recording
         parec->terminate();
         parec->waitForFinished();
         heard = listen(raw);
-        played = int(before.size() + after.size());
-        if (heard.clicks == played || heard.clicks == played + 1)
+        was = commonLatency(before, heard);
+        is = commonLatency(after, heard);
+        if (allHeard(before, was) && allHeard(after, is))
             break;
-        std::printf("run %d: %d onsets came for %d clicks\n", run + 1, heard.clicks, played);
+        std::printf("run %d: %d and %d of %zu clicks heard at one latency before and after the stall\n", run + 1,
+                    was.clicks, is.clicks, before.size());
     }
     mixer.close();
-    EXPECT_TRUE(heard.clicks == played || heard.clicks == played + 1)
-        << heard.clicks << " onsets for " << played << " clicks: a click was lost, came again, or was held back "
-        << "past the recording's end";
-    ASSERT_GT(heard.onsets.size(), before.size()) << "no click heard after the stall";
-    auto medianOffsetMs = [&](const std::vector<int64_t>& plays, size_t first) {
-        std::vector<double> offsets;
-        for (size_t i = 0; i < plays.size() && first + i < heard.onsets.size(); ++i)
-            offsets.push_back(double(heard.onsets[first + i]) * 1000.0 / 44100.0 - double(plays[i]) / 1e6);
-        std::nth_element(offsets.begin(), offsets.begin() + long(offsets.size() / 2), offsets.end());
-        return offsets[offsets.size() / 2];
-    };
-    // With a piece of a click heard after the stall, the clicks after it
-    // start one onset later: the nearer of the two readings is the latency's.
-    double grown = medianOffsetMs(after, before.size()) - medianOffsetMs(before, 0);
-    if (heard.onsets.size() > before.size() + after.size()) {
-        const double skipped = medianOffsetMs(after, before.size() + 1) - medianOffsetMs(before, 0);
-        if (std::abs(skipped) < std::abs(grown))
-            grown = skipped;
-    }
+    EXPECT_TRUE(allHeard(before, was)) << was.clicks << " of " << before.size() << " clicks heard before the stall";
+    EXPECT_TRUE(allHeard(after, is)) << is.clicks << " of " << after.size() << " clicks heard at one latency after "
+                                     << "the stall: lost, or held back past the recording's end";
+    // A click the stall catches in play is heard in two pieces.
+    EXPECT_LE(heard.clicks, int(before.size() + after.size()) + 1) << "a click came again";
+    const double grown = is.ms - was.ms;
     std::printf("play to sound after a %lld ms stall of the server: %+.1f ms against before\n",
                 static_cast<long long>(kStall.count()), grown);
     EXPECT_LT(std::abs(grown), kGrowthBoundMs) << "the latency changed by " << grown << " ms across the stall";
