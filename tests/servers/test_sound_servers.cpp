@@ -185,6 +185,12 @@ void runEvents(int ms)
 
 constexpr int kPlayIntervalMs = 100;
 
+// A click of 10 ms, loud enough to stand out of the recording's silence.
+platform::Sound clickSound()
+{
+    return platform::Sound(QStringLiteral("click"), std::vector<int16_t>(441, 8000), 44100);
+}
+
 // Plays `sound` every kPlayIntervalMs from the GUI thread as a test does, for
 // `ms`; returns the monotonic time of each play.
 std::vector<int64_t> playFor(platform::SdlMixer& mixer, const platform::Sound& sound, int ms)
@@ -198,13 +204,32 @@ std::vector<int64_t> playFor(platform::SdlMixer& mixer, const platform::Sound& s
     return plays;
 }
 
+// Plays `click` until the output is open again (30 s at most) and then for
+// 1.5 s, the server's sink recorded into `raw`: what was heard once the
+// output came back after `since`.
+Heard heardOnceBack(const SoundServer& server, platform::SdlMixer& mixer, const platform::Sound& click,
+                    const QString& raw, const char* since)
+{
+    auto parec = server.record(raw);
+    QElapsedTimer back;
+    back.start();
+    while (!mixer.isOpen() && back.elapsed() < 30000)
+        playFor(mixer, click, 100);
+    std::printf("the output was back %lld ms after %s\n", static_cast<long long>(back.elapsed()), since);
+    EXPECT_TRUE(mixer.isOpen()) << "the output never came back after " << since;
+    playFor(mixer, click, 1500);
+    parec->terminate();
+    parec->waitForFinished();
+    return listen(raw);
+}
+
 TEST_F(SoundServers, SoundComesBackWithAServerThatStartsLateOrIsRestartedDuringATest)
 {
     needs(SoundServer::Kind::PulseAudio);
     if (IsSkipped())
         return;
     Watchdog watchdog(std::chrono::seconds(240));
-    const platform::Sound click(QStringLiteral("click"), std::vector<int16_t>(441, 8000), 44100);
+    const platform::Sound click = clickSound();
     // Played while there is no output: must never be heard, later or at all.
     const platform::Sound stale(QStringLiteral("stale"), std::vector<int16_t>(4410, 30000), 44100);
     QTemporaryDir work;
@@ -233,18 +258,8 @@ TEST_F(SoundServers, SoundComesBackWithAServerThatStartsLateOrIsRestartedDuringA
     playFor(mixer, stale, 2000);
     EXPECT_FALSE(mixer.isOpen()) << "the lost server was not noticed";
     ASSERT_TRUE(server.start(SoundServer::Kind::PulseAudio));
-    auto parec = server.record(work.filePath("after.raw"));
-    QElapsedTimer back;
-    back.start();
-    while (!mixer.isOpen() && back.elapsed() < 30000)
-        playFor(mixer, click, 100);
-    std::printf("the output was back %lld ms after the server\n", static_cast<long long>(back.elapsed()));
-    EXPECT_TRUE(mixer.isOpen()) << "the restarted server was never used";
-    playFor(mixer, click, 1500);
-    parec->terminate();
-    parec->waitForFinished();
+    const Heard after = heardOnceBack(server, mixer, click, work.filePath("after.raw"), "the server restarted");
     const std::string said = testing::internal::GetCapturedStderr();
-    const Heard after = listen(work.filePath("after.raw"));
     EXPECT_GE(after.clicks, 5) << "no sound after the server came back";
     EXPECT_LT(after.loudest, 20000) << "a sound asked for while the output was down was heard";
     // Said once at the start and once for the outage (a slow driver given up
@@ -329,7 +344,7 @@ TEST_F(SoundServers, SoundsAreHeardAsSoonAfterTheirPlayOnceAStalledServerGoesOn)
     constexpr int kSettleMs = 200;
     constexpr int kMissedAtMost = 3; // of a part's 15 clicks
     constexpr int kRuns = 4;
-    const platform::Sound click(QStringLiteral("click"), std::vector<int16_t>(441, 8000), 44100);
+    const platform::Sound click = clickSound();
     QTemporaryDir work;
     ASSERT_TRUE(work.isValid());
     platform::SdlMixer mixer;
@@ -388,7 +403,7 @@ TEST_F(SoundServers, TheOutputRestsWithoutWaitingOnAHungServerAndSoundsAgainOnce
     // shorter than the hang.
     constexpr qint64 kLongestTurnMs = 10000;
     constexpr qint64 kHangMs = 30000;
-    const platform::Sound click(QStringLiteral("click"), std::vector<int16_t>(441, 8000), 44100);
+    const platform::Sound click = clickSound();
     QTemporaryDir work;
     ASSERT_TRUE(work.isValid());
     platform::SdlMixer mixer;
@@ -438,19 +453,10 @@ TEST_F(SoundServers, TheOutputRestsWithoutWaitingOnAHungServerAndSoundsAgainOnce
     mixer.open();
 
     mixer.setNeeded(true); // the next test's START
-    auto parec = server.record(work.filePath("after.raw"));
-    QElapsedTimer back;
-    back.start();
-    while (!mixer.isOpen() && back.elapsed() < 30000)
-        playFor(mixer, click, 100);
-    std::printf("the output was back %lld ms after the server went on\n", static_cast<long long>(back.elapsed()));
-    EXPECT_TRUE(mixer.isOpen()) << "the output did not come back after the hang";
-    playFor(mixer, click, 1500);
-    parec->terminate();
-    parec->waitForFinished();
+    const Heard after = heardOnceBack(server, mixer, click, work.filePath("after.raw"), "the server went on");
     mixer.close();
     const std::string said = testing::internal::GetCapturedStderr();
-    EXPECT_GE(listen(work.filePath("after.raw")).clicks, 5) << "no sound after the server went on\n" << said;
+    EXPECT_GE(after.clicks, 5) << "no sound after the server went on\n" << said;
 }
 
 } // namespace
