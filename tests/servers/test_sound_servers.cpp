@@ -185,6 +185,10 @@ void runEvents(int ms)
 
 constexpr int kPlayIntervalMs = 100;
 
+// How long the output may take to run, rest or come back: generous, as a
+// loaded machine's server is slow.
+constexpr qint64 kOutputWaitMs = 30000;
+
 // A click of 10 ms, loud enough to stand out of the recording's silence.
 platform::Sound clickSound()
 {
@@ -213,7 +217,7 @@ Heard heardOnceBack(const SoundServer& server, platform::SdlMixer& mixer, const 
     auto parec = server.record(raw);
     QElapsedTimer back;
     back.start();
-    while (!mixer.isOpen() && back.elapsed() < 30000)
+    while (!mixer.isOpen() && back.elapsed() < kOutputWaitMs)
         playFor(mixer, click, 100);
     std::printf("the output was back %lld ms after %s\n", static_cast<long long>(back.elapsed()), since);
     EXPECT_TRUE(mixer.isOpen()) << "the output never came back after " << since;
@@ -414,7 +418,7 @@ TEST_F(SoundServers, TheOutputRestsWithoutWaitingOnAHungServerAndSoundsAgainOnce
     // A new server's sink takes a while to ask for its first samples.
     QElapsedTimer running;
     running.start();
-    while (mixer.voicesStarted() == 0 && running.elapsed() < 30000)
+    while (mixer.voicesStarted() == 0 && running.elapsed() < kOutputWaitMs)
         playFor(mixer, click, 100);
     ASSERT_GT(mixer.voicesStarted(), 0) << "the stream never ran";
     // A test ends and the next one starts: the stream runs with nothing in it
@@ -422,7 +426,7 @@ TEST_F(SoundServers, TheOutputRestsWithoutWaitingOnAHungServerAndSoundsAgainOnce
     mixer.setNeeded(false);
     QElapsedTimer rest;
     rest.start();
-    while (!mixer.resting() && rest.elapsed() < 30000)
+    while (!mixer.resting() && rest.elapsed() < kOutputWaitMs)
         runEvents(10);
     ASSERT_TRUE(mixer.resting()) << "the output did not rest after a test";
     mixer.setNeeded(true);
@@ -450,7 +454,7 @@ TEST_F(SoundServers, TheOutputRestsWithoutWaitingOnAHungServerAndSoundsAgainOnce
     std::printf("the quit took %lld ms\n", static_cast<long long>(quit.elapsed()));
     EXPECT_LT(quit.elapsed(), kLongestTurnMs) << "the quit waited on the hung server";
     server.goOn();
-    mixer.open();
+    mixer.open(); // may find SDL still in the given-up close: the START below tries again
 
     mixer.setNeeded(true); // the next test's START
     const Heard after = heardOnceBack(server, mixer, click, work.filePath("after.raw"), "the server went on");
